@@ -1,0 +1,18 @@
+#pragma once
+
+// The one way into COM and Media Foundation. On Windows this is the SDK; on
+// other systems it is our substitute, which declares the same names with the
+// same meaning, limited to what the probe calls.
+
+#if defined(_WIN32)
+#include <windows.h>
+#include <mfapi.h>
+#include <mferror.h>
+#include <mfidl.h>
+#include <mftransform.h>
+#include <oleauto.h>
+
+#include "platform/restricted_error_info.h"
+#else
+#include "platform/substitute/windows_subset.h"
+#endif

@@ -1,0 +1,71 @@
+#pragma once
+
+// The report as a tree of JSON values. Objects keep unique keys in ascending
+// byte-wise order; the order of insertion plays no part.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace velkaron::report {
+
+class JsonValue;
+struct ReportMember;
+
+class ReportObject {
+ public:
+  // Adds the member, or replaces the value of the key already present.
+  void insert(std::string key, JsonValue value);
+
+  // Members in ascending order of their keys' bytes.
+  std::span<const ReportMember> members() const noexcept;
+  bool empty() const noexcept { return members_.empty(); }
+
+  friend bool operator==(const ReportObject&, const ReportObject&);
+
+ private:
+  std::vector<ReportMember> members_;
+};
+
+using JsonArray = std::vector<JsonValue>;
+
+class JsonValue {
+ public:
+  using Storage = std::variant<std::nullptr_t, bool, std::uint64_t, std::string, JsonArray,
+                               ReportObject>;
+
+  // null
+  JsonValue() noexcept : storage_(nullptr) {}
+
+  static JsonValue null() noexcept { return JsonValue(); }
+  static JsonValue boolean(bool flag) { return JsonValue(Storage(flag)); }
+  static JsonValue number(std::uint64_t value) { return JsonValue(Storage(value)); }
+  static JsonValue string(std::string_view text) { return JsonValue(Storage(std::string(text))); }
+  // Absent gives null; present gives a string.
+  static JsonValue optional_text(std::optional<std::string_view> text) {
+    return text ? string(*text) : null();
+  }
+  static JsonValue array(JsonArray elements) { return JsonValue(Storage(std::move(elements))); }
+  static JsonValue object(ReportObject members) { return JsonValue(Storage(std::move(members))); }
+
+  const Storage& storage() const noexcept { return storage_; }
+
+  friend bool operator==(const JsonValue&, const JsonValue&);
+
+ private:
+  explicit JsonValue(Storage storage) : storage_(std::move(storage)) {}
+  Storage storage_;
+};
+
+struct ReportMember {
+  std::string key;
+  JsonValue value;
+
+  friend bool operator==(const ReportMember&, const ReportMember&) = default;
+};
+
+}  // namespace velkaron::report
