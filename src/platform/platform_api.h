@@ -5,12 +5,12 @@
 // same meaning, limited to what the probe calls.
 
 #if defined(_WIN32)
-#include <windows.h>
 #include <mfapi.h>
 #include <mferror.h>
 #include <mfidl.h>
 #include <mftransform.h>
 #include <oleauto.h>
+#include <windows.h>
 
 #include "platform/restricted_error_info.h"
 #else

@@ -48,7 +48,9 @@ PlatformError from_status(HRESULT status) {
   return PlatformError(status, std::move(info));
 }
 
-PlatformError null_object_error() noexcept { return PlatformError(0, com_ptr<IErrorInfo>()); }
+PlatformError null_object_error() noexcept {
+  return PlatformError(0, com_ptr<IErrorInfo>());
+}
 
 std::expected<void, PlatformError> check_status(HRESULT status) {
   if (status < 0) return std::unexpected(from_status(status));

@@ -49,8 +49,12 @@ template <class Element>
 void co_task_mem_free(Element* block) noexcept {
   ::CoTaskMemFree(block);
 }
-inline void sys_free_string(WCHAR* text) noexcept { ::SysFreeString(text); }
-inline void process_heap_free(WCHAR* text) noexcept { ::HeapFree(::GetProcessHeap(), 0, text); }
+inline void sys_free_string(WCHAR* text) noexcept {
+  ::SysFreeString(text);
+}
+inline void process_heap_free(WCHAR* text) noexcept {
+  ::HeapFree(::GetProcessHeap(), 0, text);
+}
 }  // namespace detail
 
 // Memory from the COM task allocator: allocated strings, the MFTEnumEx array.

@@ -7,9 +7,15 @@ namespace {
 
 constexpr char32_t kReplacementCharacter = 0xFFFD;
 
-bool is_high_surrogate(char32_t unit) noexcept { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool is_low_surrogate(char32_t unit) noexcept { return unit >= 0xDC00 && unit <= 0xDFFF; }
-bool is_surrogate(char32_t unit) noexcept { return unit >= 0xD800 && unit <= 0xDFFF; }
+bool is_high_surrogate(char32_t unit) noexcept {
+  return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool is_low_surrogate(char32_t unit) noexcept {
+  return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+bool is_surrogate(char32_t unit) noexcept {
+  return unit >= 0xD800 && unit <= 0xDFFF;
+}
 
 void append_utf8(std::string& out, char32_t code_point) {
   const auto byte = [&out](std::uint32_t value) { out += static_cast<char>(value); };

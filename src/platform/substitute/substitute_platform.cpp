@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <utility>
 #include <string>
+#include <utility>
 
 namespace velkaron::substitute {
 namespace {
@@ -31,8 +31,12 @@ struct BstrHeader {
 
 }  // namespace
 
-Script& script() { return g_script; }
-Ledger& ledger() { return g_ledger; }
+Script& script() {
+  return g_script;
+}
+Ledger& ledger() {
+  return g_ledger;
+}
 
 void reset() {
   g_script = Script{};
@@ -40,7 +44,9 @@ void reset() {
   g_thread_error_info = nullptr;
 }
 
-void set_error_info(IErrorInfo* info) { g_thread_error_info = info; }
+void set_error_info(IErrorInfo* info) {
+  g_thread_error_info = info;
+}
 
 BSTR alloc_bstr(std::u16string_view text) {
   auto* block = static_cast<unsigned char*>(
@@ -76,7 +82,9 @@ HRESULT CoInitializeEx(LPVOID reserved, DWORD concurrency) {
   return g_script.co_initialize_ex();
 }
 
-void CoUninitialize() { g_ledger.record("CoUninitialize"); }
+void CoUninitialize() {
+  g_ledger.record("CoUninitialize");
+}
 
 void* CoTaskMemAlloc(std::size_t size) {
   void* block = std::malloc(size == 0 ? 1 : size);
@@ -177,7 +185,9 @@ HMODULE LoadLibraryExA(LPCSTR file_name, HANDLE file, DWORD flags) {
   return reinterpret_cast<HMODULE>(&velkaron::substitute::g_ntdll_module);
 }
 
-HANDLE GetProcessHeap() { return &velkaron::substitute::g_process_heap; }
+HANDLE GetProcessHeap() {
+  return &velkaron::substitute::g_process_heap;
+}
 
 BOOL HeapFree(HANDLE heap, DWORD flags, LPVOID block) {
   g_ledger.record("HeapFree");

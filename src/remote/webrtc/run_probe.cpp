@@ -42,8 +42,7 @@ class ComApartment {
 class MediaFoundation {
  public:
   static std::expected<MediaFoundation, std::string> start() {
-    if (auto started = platform::check_status(::MFStartup(MF_VERSION, MFSTARTUP_FULL));
-        !started) {
+    if (auto started = platform::check_status(::MFStartup(MF_VERSION, MFSTARTUP_FULL)); !started) {
       return std::unexpected(failure_message(kMfStartupFailed, started.error()));
     }
     return MediaFoundation();

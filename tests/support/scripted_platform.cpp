@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include "scripted_platform.h"
+
+namespace velkaron::testing {
+
+void ScriptedPlatform::enumerate(std::vector<ScriptedActivate*> activates) {
+  script().mft_enum_ex = [activates](IMFActivate*** array, UINT32* count) {
+    auto* slots =
+        static_cast<IMFActivate**>(CoTaskMemAlloc(activates.size() * sizeof(IMFActivate*)));
+    for (std::size_t i = 0; i < activates.size(); ++i) {
+      slots[i] =
+          activates[i] != nullptr ? static_cast<IMFActivate*>(activates[i]->hand_out()) : nullptr;
+    }
+    *array = slots;
+    *count = static_cast<UINT32>(activates.size());
+    return S_OK;
+  };
+}
+
+HRESULT ScriptedPlatform::fail_with(HRESULT status, ScriptedErrorInfo* info) {
+  if (info != nullptr) substitute::set_error_info(info->hand_out());
+  return status;
+}
+
+std::vector<std::string> ScriptedPlatform::unreleased() const {
+  std::vector<std::string> names;
+  for (const Owned& owned : objects_) {
+    if (owned.references() != 0) names.push_back(owned.name);
+  }
+  return names;
+}
+
+std::vector<std::string> ScriptedPlatform::calls_starting(std::string_view prefix) const {
+  std::vector<std::string> calls;
+  for (const std::string& call : substitute::ledger().calls) {
+    if (call.starts_with(prefix)) calls.push_back(call);
+  }
+  return calls;
+}
+
+std::size_t ScriptedPlatform::position_of(std::string_view call) const {
+  const auto& calls = substitute::ledger().calls;
+  return static_cast<std::size_t>(std::find(calls.begin(), calls.end(), call) - calls.begin());
+}
+
+::testing::AssertionResult ScriptedPlatform::released_exactly_once_before_shutdown() const {
+  const substitute::Ledger& ledger = substitute::ledger();
+  if (!ledger.faults.empty()) {
+    return ::testing::AssertionFailure() << "platform fault: " << ledger.faults.front();
+  }
+  if (const auto names = unreleased(); !names.empty()) {
+    return ::testing::AssertionFailure() << names.front() << " still holds a reference";
+  }
+  if (!ledger.holds_no_memory()) {
+    return ::testing::AssertionFailure() << "platform memory was not freed";
+  }
+  const std::size_t shutdown = position_of("MFShutdown");
+  for (const Owned& owned : objects_) {
+    if (!owned.media_foundation) continue;
+    const std::string release = "Release " + owned.name;
+    for (std::size_t i = shutdown; i < ledger.calls.size(); ++i) {
+      if (ledger.calls[i] == release) {
+        return ::testing::AssertionFailure() << release << " after MFShutdown";
+      }
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+}  // namespace velkaron::testing
