@@ -1,0 +1,201 @@
+#pragma once
+
+// IMFAttributes for the fixtures' objects (activation objects, a transform's
+// attribute store, media types): the typed getters and setters that the probe
+// uses work on a real store; every other method says E_NOTIMPL. A key can be
+// scripted to fail, with or without error information. Every call is recorded.
+
+#include <mfobjects.h>
+#include <windows.h>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <variant>
+
+#include "error_information.h"
+#include "known_guids.h"
+#include "tracked_object.h"
+
+namespace velkaron::wine_test {
+
+inline constexpr HRESULT kAttributeNotFound = static_cast<HRESULT>(0xC00D36E6);
+inline constexpr HRESULT kAttributeInvalidType = static_cast<HRESULT>(0xC00D36BC);
+
+struct WideValue {
+  std::wstring text;
+  // The length GetAllocatedString reports, when it is to differ from the text's.
+  std::optional<UINT32> reported_length;
+};
+using AttributeValue = std::variant<UINT32, UINT64, GUID, WideValue>;
+
+struct ScriptedFailure {
+  HRESULT status = E_FAIL;
+  std::optional<ErrorInformation> information;
+
+  HRESULT raise() const { return fail_with(status, information ? &*information : nullptr); }
+};
+
+template <class Interface>
+class AttributeStore : public TrackedObject<Interface> {
+ public:
+  using TrackedObject<Interface>::TrackedObject;
+
+  void store(const GUID& key, AttributeValue value) { values_[key] = std::move(value); }
+  void fail_key(const GUID& key, ScriptedFailure failure) { failures_[key] = std::move(failure); }
+  // The value last stored under the key, if any.
+  const AttributeValue* stored(const GUID& key) const {
+    auto found = values_.find(key);
+    return found == values_.end() ? nullptr : &found->second;
+  }
+
+  HRESULT STDMETHODCALLTYPE GetUINT32(REFGUID key, UINT32* value) override {
+    return get_as<UINT32>("GetUINT32", key, value);
+  }
+  HRESULT STDMETHODCALLTYPE GetUINT64(REFGUID key, UINT64* value) override {
+    return get_as<UINT64>("GetUINT64", key, value);
+  }
+  HRESULT STDMETHODCALLTYPE GetGUID(REFGUID key, GUID* value) override {
+    return get_as<GUID>("GetGUID", key, value);
+  }
+  HRESULT STDMETHODCALLTYPE GetAllocatedString(REFGUID key, LPWSTR* text, UINT32* length) override {
+    if (!this->alive("GetAllocatedString")) return E_UNEXPECTED;
+    const std::string call = "GetAllocatedString(" + guid_name(key) + ")";
+    if (text == nullptr || length == nullptr) return recorded(call, E_POINTER);
+    *text = nullptr;
+    *length = 0;
+    if (auto failure = failures_.find(key); failure != failures_.end()) {
+      return recorded(call, failure->second.raise());
+    }
+    auto found = values_.find(key);
+    if (found == values_.end()) return recorded(call, kAttributeNotFound);
+    const auto* wide = std::get_if<WideValue>(&found->second);
+    if (wide == nullptr) return recorded(call, kAttributeInvalidType);
+    const std::size_t bytes = (wide->text.size() + 1) * sizeof(wchar_t);
+    auto* copy = static_cast<wchar_t*>(CoTaskMemAlloc(bytes));
+    if (copy == nullptr) return recorded(call, E_OUTOFMEMORY);
+    wide->text.copy(copy, wide->text.size());
+    copy[wide->text.size()] = L'\0';
+    *text = copy;
+    *length = wide->reported_length.value_or(static_cast<UINT32>(wide->text.size()));
+    return recorded(call, S_OK);
+  }
+
+  HRESULT STDMETHODCALLTYPE SetUINT32(REFGUID key, UINT32 value) override {
+    return set_as("SetUINT32", key, value);
+  }
+  HRESULT STDMETHODCALLTYPE SetUINT64(REFGUID key, UINT64 value) override {
+    return set_as("SetUINT64", key, value);
+  }
+  HRESULT STDMETHODCALLTYPE SetGUID(REFGUID key, REFGUID value) override {
+    return set_as("SetGUID", key, GUID(value));
+  }
+
+  HRESULT STDMETHODCALLTYPE GetItem(REFGUID, PROPVARIANT*) override {
+    return unsupported("GetItem");
+  }
+  HRESULT STDMETHODCALLTYPE GetItemType(REFGUID, MF_ATTRIBUTE_TYPE*) override {
+    return unsupported("GetItemType");
+  }
+  HRESULT STDMETHODCALLTYPE CompareItem(REFGUID, REFPROPVARIANT, WINBOOL*) override {
+    return unsupported("CompareItem");
+  }
+  HRESULT STDMETHODCALLTYPE Compare(IMFAttributes*, MF_ATTRIBUTES_MATCH_TYPE, WINBOOL*) override {
+    return unsupported("Compare");
+  }
+  HRESULT STDMETHODCALLTYPE GetDouble(REFGUID, double*) override {
+    return unsupported("GetDouble");
+  }
+  HRESULT STDMETHODCALLTYPE GetStringLength(REFGUID, UINT32*) override {
+    return unsupported("GetStringLength");
+  }
+  HRESULT STDMETHODCALLTYPE GetString(REFGUID, LPWSTR, UINT32, UINT32*) override {
+    return unsupported("GetString");
+  }
+  HRESULT STDMETHODCALLTYPE GetBlobSize(REFGUID, UINT32*) override {
+    return unsupported("GetBlobSize");
+  }
+  HRESULT STDMETHODCALLTYPE GetBlob(REFGUID, UINT8*, UINT32, UINT32*) override {
+    return unsupported("GetBlob");
+  }
+  HRESULT STDMETHODCALLTYPE GetAllocatedBlob(REFGUID, UINT8**, UINT32*) override {
+    return unsupported("GetAllocatedBlob");
+  }
+  HRESULT STDMETHODCALLTYPE GetUnknown(REFGUID, REFIID, LPVOID*) override {
+    return unsupported("GetUnknown");
+  }
+  HRESULT STDMETHODCALLTYPE SetItem(REFGUID, REFPROPVARIANT) override {
+    return unsupported("SetItem");
+  }
+  HRESULT STDMETHODCALLTYPE DeleteItem(REFGUID) override { return unsupported("DeleteItem"); }
+  HRESULT STDMETHODCALLTYPE DeleteAllItems() override { return unsupported("DeleteAllItems"); }
+  HRESULT STDMETHODCALLTYPE SetDouble(REFGUID, double) override { return unsupported("SetDouble"); }
+  HRESULT STDMETHODCALLTYPE SetString(REFGUID, LPCWSTR) override {
+    return unsupported("SetString");
+  }
+  HRESULT STDMETHODCALLTYPE SetBlob(REFGUID, const UINT8*, UINT32) override {
+    return unsupported("SetBlob");
+  }
+  HRESULT STDMETHODCALLTYPE SetUnknown(REFGUID, IUnknown*) override {
+    return unsupported("SetUnknown");
+  }
+  HRESULT STDMETHODCALLTYPE LockStore() override { return unsupported("LockStore"); }
+  HRESULT STDMETHODCALLTYPE UnlockStore() override { return unsupported("UnlockStore"); }
+  HRESULT STDMETHODCALLTYPE GetCount(UINT32*) override { return unsupported("GetCount"); }
+  HRESULT STDMETHODCALLTYPE GetItemByIndex(UINT32, GUID*, PROPVARIANT*) override {
+    return unsupported("GetItemByIndex");
+  }
+  HRESULT STDMETHODCALLTYPE CopyAllItems(IMFAttributes*) override {
+    return unsupported("CopyAllItems");
+  }
+
+ protected:
+  HRESULT recorded(const std::string& call, HRESULT status) const {
+    this->record_call(call, status);
+    return status;
+  }
+  HRESULT unsupported(const char* method) const {
+    if (!this->alive(method)) return E_UNEXPECTED;
+    return recorded(method, E_NOTIMPL);
+  }
+
+ private:
+  static std::string value_text(const AttributeValue& value) {
+    if (const auto* number = std::get_if<UINT32>(&value)) return std::to_string(*number);
+    if (const auto* number = std::get_if<UINT64>(&value)) return std::to_string(*number);
+    if (const auto* guid = std::get_if<GUID>(&value)) return guid_name(*guid);
+    return "<text>";
+  }
+
+  template <class Value>
+  HRESULT get_as(const char* method, REFGUID key, Value* value) {
+    if (!this->alive(method)) return E_UNEXPECTED;
+    const std::string call = std::string(method) + "(" + guid_name(key) + ")";
+    if (value == nullptr) return recorded(call, E_POINTER);
+    if (auto failure = failures_.find(key); failure != failures_.end()) {
+      return recorded(call, failure->second.raise());
+    }
+    auto found = values_.find(key);
+    if (found == values_.end()) return recorded(call, kAttributeNotFound);
+    const auto* typed = std::get_if<Value>(&found->second);
+    if (typed == nullptr) return recorded(call, kAttributeInvalidType);
+    *value = *typed;
+    return recorded(call + " = " + value_text(*typed), S_OK);
+  }
+
+  HRESULT set_as(const char* method, REFGUID key, AttributeValue value) {
+    if (!this->alive(method)) return E_UNEXPECTED;
+    const std::string call =
+        std::string(method) + "(" + guid_name(key) + ", " + value_text(value) + ")";
+    if (auto failure = failures_.find(key); failure != failures_.end()) {
+      return recorded(call, failure->second.raise());
+    }
+    values_[key] = std::move(value);
+    return recorded(call, S_OK);
+  }
+
+  std::map<GUID, AttributeValue, GuidLess> values_;
+  std::map<GUID, ScriptedFailure, GuidLess> failures_;
+};
+
+}  // namespace velkaron::wine_test

@@ -1,0 +1,74 @@
+#include "object_ledger.h"
+
+#include <mutex>
+#include <set>
+
+#include "event_record.h"
+
+namespace velkaron::wine_test {
+namespace {
+
+struct Ledger {
+  std::mutex mutex;
+  int next_id = 1;
+  std::set<std::string> alive;
+  int misused = 0;
+};
+
+Ledger& ledger() {
+  // Never destroyed: objects may still be released while the process unwinds.
+  static auto* instance = new Ledger;
+  return *instance;
+}
+
+}  // namespace
+
+std::string object_born(std::string_view kind) {
+  auto& book = ledger();
+  std::string name;
+  {
+    std::lock_guard lock(book.mutex);
+    name = std::string(kind) + "#" + std::to_string(book.next_id++);
+    book.alive.insert(name);
+  }
+  record_line("new " + name);
+  return name;
+}
+
+void object_died(std::string_view name) {
+  auto& book = ledger();
+  {
+    std::lock_guard lock(book.mutex);
+    book.alive.erase(std::string(name));
+  }
+  record_line("released " + std::string(name));
+}
+
+void object_misused(std::string_view name, std::string_view method) {
+  auto& book = ledger();
+  {
+    std::lock_guard lock(book.mutex);
+    ++book.misused;
+  }
+  record_line("MISUSE " + std::string(method) + " on released " + std::string(name));
+}
+
+int live_objects() {
+  auto& book = ledger();
+  std::lock_guard lock(book.mutex);
+  return static_cast<int>(book.alive.size());
+}
+
+std::string ledger_summary() {
+  auto& book = ledger();
+  std::lock_guard lock(book.mutex);
+  std::string summary =
+      "live=" + std::to_string(book.alive.size()) + " misused=" + std::to_string(book.misused);
+  if (!book.alive.empty()) {
+    summary += " alive:";
+    for (const auto& name : book.alive) summary += " " + name;
+  }
+  return summary;
+}
+
+}  // namespace velkaron::wine_test

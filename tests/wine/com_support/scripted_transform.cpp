@@ -1,0 +1,206 @@
+#include "scripted_transform.h"
+
+#include "tracked_media_type.h"
+
+namespace velkaron::wine_test {
+namespace {
+
+constexpr HRESULT kNoMoreTypes = static_cast<HRESULT>(0xC00D36B9);
+constexpr HRESULT kInvalidStreamNumber = static_cast<HRESULT>(0xC00D36B3);
+
+class TransformAttributes final : public AttributeStore<IMFAttributes> {
+ public:
+  TransformAttributes() : AttributeStore<IMFAttributes>("transform-attributes") {}
+
+ private:
+  bool answers_interface(REFIID iid) const override { return same_guid(iid, kIidAttributes); }
+};
+
+// What the probe set as output type, read back through the type's own store.
+std::string describe_type(IMFMediaType* type) {
+  std::string text;
+  const auto add_guid = [&](const char* label, const GUID& key) {
+    GUID value{};
+    text += std::string(" ") + label + "=";
+    text += SUCCEEDED(type->GetGUID(key, &value)) ? guid_name(value) : "?";
+  };
+  const auto add_number = [&](const char* label, const GUID& key, bool wide) {
+    text += std::string(" ") + label + "=";
+    if (wide) {
+      UINT64 value = 0;
+      text += SUCCEEDED(type->GetUINT64(key, &value))
+                  ? std::to_string(value >> 32) + ":" + std::to_string(value & 0xFFFFFFFFu)
+                  : "?";
+    } else {
+      UINT32 value = 0;
+      text += SUCCEEDED(type->GetUINT32(key, &value)) ? std::to_string(value) : "?";
+    }
+  };
+  add_guid("major", kMajorTypeKey);
+  add_guid("subtype", kSubtypeKey);
+  add_number("size", kFrameSizeKey, true);
+  add_number("rate", kFrameRateKey, true);
+  add_number("bitrate", kAvgBitrateKey, false);
+  add_number("interlace", kInterlaceModeKey, false);
+  add_number("profile", kMpeg2ProfileKey, false);
+  UINT32 count = 0;
+  text += " count=";
+  text += SUCCEEDED(type->GetCount(&count)) ? std::to_string(count) : "?";
+  return text;
+}
+
+class ScriptedTransform final : public TrackedObject<IMFTransform> {
+ public:
+  explicit ScriptedTransform(const TransformScript& script)
+      : TrackedObject<IMFTransform>("transform"), script_(script) {
+    if (script_.async_flag) attributes_->store(kAsyncKey, *script_.async_flag);
+    if (script_.async_read_failure) attributes_->fail_key(kAsyncKey, *script_.async_read_failure);
+    if (script_.unlock_failure) attributes_->fail_key(kAsyncUnlockKey, *script_.unlock_failure);
+  }
+
+  HRESULT STDMETHODCALLTYPE GetAttributes(IMFAttributes** attributes) override {
+    if (!alive("GetAttributes")) return E_UNEXPECTED;
+    if (attributes == nullptr) return recorded("GetAttributes", E_POINTER);
+    *attributes = nullptr;
+    if (script_.attributes_failure) {
+      return recorded("GetAttributes", script_.attributes_failure->raise());
+    }
+    if (!script_.attributes_null) {
+      attributes_->AddRef();
+      *attributes = attributes_;
+    }
+    return recorded(script_.attributes_null ? "GetAttributes (no object)"
+                                            : "GetAttributes = " + attributes_->name(),
+                    S_OK);
+  }
+
+  HRESULT STDMETHODCALLTYPE SetOutputType(DWORD stream, IMFMediaType* type, DWORD flags) override {
+    if (!alive("SetOutputType")) return E_UNEXPECTED;
+    std::string call =
+        "SetOutputType(stream " + std::to_string(stream) + ", flags " + std::to_string(flags) + ")";
+    if (type != nullptr) call += describe_type(type);
+    if (script_.set_output_failure) return recorded(call, script_.set_output_failure->raise());
+    if (type == nullptr || stream != 0) return recorded(call, E_INVALIDARG);
+    // Like a real transform, keep the type in force until the transform goes.
+    if (output_type_ != nullptr) output_type_->Release();
+    type->AddRef();
+    output_type_ = type;
+    return recorded(call, S_OK);
+  }
+
+  HRESULT STDMETHODCALLTYPE GetInputAvailableType(DWORD stream, DWORD index,
+                                                  IMFMediaType** type) override {
+    if (!alive("GetInputAvailableType")) return E_UNEXPECTED;
+    const std::string call = "GetInputAvailableType(stream " + std::to_string(stream) + ", " +
+                             std::to_string(index) + ")";
+    if (type == nullptr) return recorded(call, E_POINTER);
+    *type = nullptr;
+    if (stream != 0) return recorded(call, kInvalidStreamNumber);
+    if (index < script_.inputs.size()) {
+      const auto& input = script_.inputs[index];
+      auto* offered = new TrackedMediaType("input-type");
+      offered->store(kMajorTypeKey, kMediaTypeVideo);
+      offered->store(kSubtypeKey, input.subtype);
+      if (input.subtype_failure) offered->fail_key(kSubtypeKey, *input.subtype_failure);
+      *type = offered;
+      return recorded(call + " = " + offered->name() + " " + guid_name(input.subtype), S_OK);
+    }
+    if (index == script_.inputs.size()) {
+      if (script_.end_failure) return recorded(call, script_.end_failure->raise());
+      if (script_.end_null) return recorded(call + " (no object)", S_OK);
+    }
+    return recorded(call, kNoMoreTypes);
+  }
+
+  HRESULT STDMETHODCALLTYPE GetStreamLimits(DWORD*, DWORD*, DWORD*, DWORD*) override {
+    return unsupported("GetStreamLimits");
+  }
+  HRESULT STDMETHODCALLTYPE GetStreamCount(DWORD*, DWORD*) override {
+    return unsupported("GetStreamCount");
+  }
+  HRESULT STDMETHODCALLTYPE GetStreamIDs(DWORD, DWORD*, DWORD, DWORD*) override {
+    return unsupported("GetStreamIDs");
+  }
+  HRESULT STDMETHODCALLTYPE GetInputStreamInfo(DWORD, MFT_INPUT_STREAM_INFO*) override {
+    return unsupported("GetInputStreamInfo");
+  }
+  HRESULT STDMETHODCALLTYPE GetOutputStreamInfo(DWORD, MFT_OUTPUT_STREAM_INFO*) override {
+    return unsupported("GetOutputStreamInfo");
+  }
+  HRESULT STDMETHODCALLTYPE GetInputStreamAttributes(DWORD, IMFAttributes**) override {
+    return unsupported("GetInputStreamAttributes");
+  }
+  HRESULT STDMETHODCALLTYPE GetOutputStreamAttributes(DWORD, IMFAttributes**) override {
+    return unsupported("GetOutputStreamAttributes");
+  }
+  HRESULT STDMETHODCALLTYPE DeleteInputStream(DWORD) override {
+    return unsupported("DeleteInputStream");
+  }
+  HRESULT STDMETHODCALLTYPE AddInputStreams(DWORD, DWORD*) override {
+    return unsupported("AddInputStreams");
+  }
+  HRESULT STDMETHODCALLTYPE GetOutputAvailableType(DWORD, DWORD, IMFMediaType**) override {
+    return unsupported("GetOutputAvailableType");
+  }
+  HRESULT STDMETHODCALLTYPE SetInputType(DWORD, IMFMediaType*, DWORD) override {
+    return unsupported("SetInputType");
+  }
+  HRESULT STDMETHODCALLTYPE GetInputCurrentType(DWORD, IMFMediaType**) override {
+    return unsupported("GetInputCurrentType");
+  }
+  HRESULT STDMETHODCALLTYPE GetOutputCurrentType(DWORD, IMFMediaType**) override {
+    return unsupported("GetOutputCurrentType");
+  }
+  HRESULT STDMETHODCALLTYPE GetInputStatus(DWORD, DWORD*) override {
+    return unsupported("GetInputStatus");
+  }
+  HRESULT STDMETHODCALLTYPE GetOutputStatus(DWORD*) override {
+    return unsupported("GetOutputStatus");
+  }
+  HRESULT STDMETHODCALLTYPE SetOutputBounds(LONGLONG, LONGLONG) override {
+    return unsupported("SetOutputBounds");
+  }
+  HRESULT STDMETHODCALLTYPE ProcessEvent(DWORD, IMFMediaEvent*) override {
+    return unsupported("ProcessEvent");
+  }
+  HRESULT STDMETHODCALLTYPE ProcessMessage(MFT_MESSAGE_TYPE, ULONG_PTR) override {
+    return unsupported("ProcessMessage");
+  }
+  HRESULT STDMETHODCALLTYPE ProcessInput(DWORD, IMFSample*, DWORD) override {
+    return unsupported("ProcessInput");
+  }
+  HRESULT STDMETHODCALLTYPE ProcessOutput(DWORD, DWORD, MFT_OUTPUT_DATA_BUFFER*, DWORD*) override {
+    return unsupported("ProcessOutput");
+  }
+
+ private:
+  bool answers_interface(REFIID iid) const override { return same_guid(iid, kIidTransform); }
+
+  void on_last_release() override {
+    attributes_->Release();
+    if (output_type_ != nullptr) output_type_->Release();
+    output_type_ = nullptr;
+  }
+
+  HRESULT recorded(const std::string& call, HRESULT status) const {
+    record_call(call, status);
+    return status;
+  }
+  HRESULT unsupported(const char* method) const {
+    if (!alive(method)) return E_UNEXPECTED;
+    return recorded(method, E_NOTIMPL);
+  }
+
+  TransformScript script_;
+  TransformAttributes* attributes_ = new TransformAttributes;
+  IMFMediaType* output_type_ = nullptr;
+};
+
+}  // namespace
+
+IMFTransform* make_scripted_transform(const TransformScript& script) {
+  // Memory never returned: see TrackedObject.
+  return new ScriptedTransform(script);
+}
+
+}  // namespace velkaron::wine_test

@@ -1,0 +1,78 @@
+// The encoder fixture's in-process COM server. It counts the objects it hands
+// out and records, in the file that VELKARON_FIXTURE_RECORD names, every call
+// made on them and, when the DLL is unloaded, which of them are still alive.
+
+#include <windows.h>
+
+#include "event_record.h"
+#include "fixture_encoders.h"
+#include "object_ledger.h"
+#include "tracked_object.h"
+
+namespace velkaron::wine_test {
+namespace {
+
+class FixtureClassFactory final : public TrackedObject<IClassFactory> {
+ public:
+  explicit FixtureClassFactory(const FixtureEncoder& encoder)
+      : TrackedObject<IClassFactory>("class-factory"), encoder_(encoder) {}
+
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
+    if (!alive("CreateInstance")) return E_UNEXPECTED;
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    const std::string call = "CreateInstance(" + guid_name(iid) + ")";
+    if (outer != nullptr) return recorded(call, CLASS_E_NOAGGREGATION);
+    if (encoder_.factory == FactoryBehaviour::CreateFails) return recorded(call, E_OUTOFMEMORY);
+    IMFTransform* transform = make_scripted_transform(encoder_.transform);
+    const HRESULT status = transform->QueryInterface(iid, out);
+    transform->Release();
+    return recorded(call, status);
+  }
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+
+ private:
+  bool answers_interface(REFIID iid) const override { return same_guid(iid, kIidClassFactory); }
+  HRESULT recorded(const std::string& call, HRESULT status) const {
+    record_call(call, status);
+    return status;
+  }
+
+  const FixtureEncoder& encoder_;
+};
+
+}  // namespace
+}  // namespace velkaron::wine_test
+
+using namespace velkaron::wine_test;
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) {
+    open_record(L"VELKARON_FIXTURE_RECORD");
+    record_line("attach");
+  } else if (reason == DLL_PROCESS_DETACH) {
+    record_line("detach " + ledger_summary());
+  }
+  return TRUE;
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
+  if (out == nullptr) return E_POINTER;
+  *out = nullptr;
+  const FixtureEncoder* encoder = find_fixture_encoder(clsid);
+  const std::string call = "DllGetClassObject(" + guid_name(clsid) + ", " + guid_name(iid) + ")";
+  if (encoder == nullptr || encoder->factory == FactoryBehaviour::NoClassObject) {
+    record_line(call + " -> " + hresult_hex(CLASS_E_CLASSNOTAVAILABLE));
+    return CLASS_E_CLASSNOTAVAILABLE;
+  }
+  // Memory never returned: see TrackedObject.
+  auto* factory = new FixtureClassFactory(*encoder);
+  const HRESULT status = factory->QueryInterface(iid, out);
+  factory->Release();
+  record_line(call + " -> " + hresult_hex(status));
+  return status;
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
+  return live_objects() == 0 ? S_OK : S_FALSE;
+}

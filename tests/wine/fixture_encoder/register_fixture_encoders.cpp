@@ -1,0 +1,77 @@
+// Registers the fixture encoders in the current Wine prefix, the way a GPU
+// driver's installer registers its hardware encoder: the CLSID's in-process
+// server (the fixture DLL beside this program) and the transform's entry in
+// the video encoder category, as a hardware, asynchronous encoder with H.264
+// output. With --demo only the encoders meant for a demonstration.
+
+#include <mfapi.h>
+#include <mftransform.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+#include "fixture_encoders.h"
+
+using namespace velkaron::wine_test;
+
+namespace {
+
+std::wstring fixture_dll_path() {
+  wchar_t own_path[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(nullptr, own_path, MAX_PATH);
+  std::wstring path(own_path, length);
+  path.erase(path.find_last_of(L'\\') + 1);
+  return path + L"fixture_encoder.dll";
+}
+
+bool set_text(HKEY key, const wchar_t* value_name, const std::wstring& text) {
+  return RegSetValueExW(key, value_name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+bool register_server(const FixtureEncoder& encoder, const std::wstring& dll_path) {
+  wchar_t clsid_text[40];
+  StringFromGUID2(encoder.clsid, clsid_text, 40);
+  const std::wstring key_path = std::wstring(L"Software\\Classes\\CLSID\\") + clsid_text;
+  HKEY class_key = nullptr;
+  HKEY server_key = nullptr;
+  bool done = RegCreateKeyExW(HKEY_LOCAL_MACHINE, key_path.c_str(), 0, nullptr, 0, KEY_WRITE,
+                              nullptr, &class_key, nullptr) == ERROR_SUCCESS &&
+              set_text(class_key, nullptr, encoder.name) &&
+              RegCreateKeyExW(class_key, L"InprocServer32", 0, nullptr, 0, KEY_WRITE, nullptr,
+                              &server_key, nullptr) == ERROR_SUCCESS &&
+              set_text(server_key, nullptr, dll_path) &&
+              set_text(server_key, L"ThreadingModel", L"Both");
+  if (server_key != nullptr) RegCloseKey(server_key);
+  if (class_key != nullptr) RegCloseKey(class_key);
+  return done;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  const bool demo_only = argc > 1 && std::wcscmp(argv[1], L"--demo") == 0;
+  const std::wstring dll_path = fixture_dll_path();
+  MFT_REGISTER_TYPE_INFO h264_output = {kMediaTypeVideo, kFormatH264};
+  int registered = 0;
+  for (const auto& encoder : fixture_encoders()) {
+    if (demo_only && !encoder.demonstrated) continue;
+    if (!register_server(encoder, dll_path)) {
+      std::fwprintf(stderr, L"cannot register the in-process server of %ls\n", encoder.name);
+      return 1;
+    }
+    const HRESULT status = MFTRegister(
+        encoder.clsid, kMftCategoryVideoEncoder, const_cast<LPWSTR>(encoder.name),
+        MFT_ENUM_FLAG_HARDWARE | MFT_ENUM_FLAG_ASYNCMFT, 0, nullptr, 1, &h264_output, nullptr);
+    if (FAILED(status)) {
+      std::fwprintf(stderr, L"MFTRegister of %ls failed: 0x%08lX\n", encoder.name,
+                    static_cast<unsigned long>(status));
+      return 1;
+    }
+    ++registered;
+  }
+  std::printf("registered %d fixture encoders\n", registered);
+  return 0;
+}
