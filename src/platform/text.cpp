@@ -12,8 +12,8 @@ bool is_continuation_byte(char byte) noexcept {
 // The Unicode White_Space property, complete.
 bool is_white_space(char32_t c) noexcept {
   return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
-         (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F ||
-         c == 0x205F || c == 0x3000;
+         (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F ||
+         c == 0x3000;
 }
 
 // The scalar value of `sequence` when its bytes are exactly one well-formed
