@@ -39,25 +39,23 @@ class JsonValue {
                                ReportObject>;
 
   // null
-  JsonValue() noexcept : storage_(nullptr) {}
+  JsonValue() noexcept;
 
-  static JsonValue null() noexcept { return JsonValue(); }
-  static JsonValue boolean(bool flag) { return JsonValue(Storage(flag)); }
-  static JsonValue number(std::uint64_t value) { return JsonValue(Storage(value)); }
-  static JsonValue string(std::string_view text) { return JsonValue(Storage(std::string(text))); }
+  static JsonValue null() noexcept;
+  static JsonValue boolean(bool flag);
+  static JsonValue number(std::uint64_t value);
+  static JsonValue string(std::string_view text);
   // Absent gives null; present gives a string.
-  static JsonValue optional_text(std::optional<std::string_view> text) {
-    return text ? string(*text) : null();
-  }
-  static JsonValue array(JsonArray elements) { return JsonValue(Storage(std::move(elements))); }
-  static JsonValue object(ReportObject members) { return JsonValue(Storage(std::move(members))); }
+  static JsonValue optional_text(std::optional<std::string_view> text);
+  static JsonValue array(JsonArray elements);
+  static JsonValue object(ReportObject members);
 
   const Storage& storage() const noexcept { return storage_; }
 
   friend bool operator==(const JsonValue&, const JsonValue&);
 
  private:
-  explicit JsonValue(Storage storage) : storage_(std::move(storage)) {}
+  explicit JsonValue(Storage storage);
   Storage storage_;
 };
 
@@ -67,5 +65,31 @@ struct ReportMember {
 
   friend bool operator==(const ReportMember&, const ReportMember&) = default;
 };
+
+// Defined where ReportMember is complete: clang instantiates the variant's destructor at the
+// first Storage it sees built, and that destructor needs every member type whole.
+inline JsonValue::JsonValue() noexcept : storage_(nullptr) {}
+inline JsonValue::JsonValue(Storage storage) : storage_(std::move(storage)) {}
+inline JsonValue JsonValue::null() noexcept {
+  return JsonValue();
+}
+inline JsonValue JsonValue::boolean(bool flag) {
+  return JsonValue(Storage(flag));
+}
+inline JsonValue JsonValue::number(std::uint64_t value) {
+  return JsonValue(Storage(value));
+}
+inline JsonValue JsonValue::string(std::string_view text) {
+  return JsonValue(Storage(std::string(text)));
+}
+inline JsonValue JsonValue::optional_text(std::optional<std::string_view> text) {
+  return text ? string(*text) : null();
+}
+inline JsonValue JsonValue::array(JsonArray elements) {
+  return JsonValue(Storage(std::move(elements)));
+}
+inline JsonValue JsonValue::object(ReportObject members) {
+  return JsonValue(Storage(std::move(members)));
+}
 
 }  // namespace velkaron::report
