@@ -1,0 +1,160 @@
+// A stand-in for mfplat.dll, loaded in place of the platform's when it lies
+// beside the program and WINEDLLOVERRIDES=mfplat=n. It does what the scenario
+// file named by VELKARON_MFPLAT_SCENARIO says, and records in the file named by
+// VELKARON_MFPLAT_RECORD every call made to it and to the objects it hands out,
+// which objects are still alive when MFShutdown is called, and again when the
+// DLL is unloaded.
+
+#include <mfapi.h>
+#include <mftransform.h>
+#include <windows.h>
+
+#include <string>
+
+#include "event_record.h"
+#include "object_ledger.h"
+#include "scenario.h"
+#include "tracked_media_type.h"
+
+namespace velkaron::wine_test {
+namespace {
+
+Scenario scenario;
+
+HRESULT scripted(const ScriptedStatus& status) {
+  return status.information ? fail_with(status.status, &*status.information) : status.status;
+}
+
+class ScriptedActivation final : public AttributeStore<IMFActivate> {
+ public:
+  explicit ScriptedActivation(const EncoderScript& script)
+      : AttributeStore<IMFActivate>("activation"), script_(script) {
+    if (script_.friendly_name) store(kFriendlyNameKey, *script_.friendly_name);
+    if (script_.name_failure) fail_key(kFriendlyNameKey, *script_.name_failure);
+    if (script_.clsid) store(kTransformClsidKey, *script_.clsid);
+    if (script_.clsid_failure) fail_key(kTransformClsidKey, *script_.clsid_failure);
+  }
+
+  HRESULT STDMETHODCALLTYPE ActivateObject(REFIID iid, void** out) override {
+    if (!alive("ActivateObject")) return E_UNEXPECTED;
+    const std::string call = "ActivateObject(" + guid_name(iid) + ")";
+    if (out == nullptr) return recorded(call, E_POINTER);
+    *out = nullptr;
+    if (FAILED(script_.activation.status)) return recorded(call, scripted(script_.activation));
+    if (script_.activation.null_object) return recorded(call + " (no object)", S_OK);
+    IMFTransform* transform = make_scripted_transform(script_.transform);
+    const HRESULT status = transform->QueryInterface(iid, out);
+    transform->Release();
+    return recorded(call, status);
+  }
+  HRESULT STDMETHODCALLTYPE ShutdownObject() override { return unsupported("ShutdownObject"); }
+  HRESULT STDMETHODCALLTYPE DetachObject() override { return unsupported("DetachObject"); }
+
+ private:
+  bool answers_interface(REFIID iid) const override {
+    return same_guid(iid, kIidAttributes) || same_guid(iid, kIidActivate);
+  }
+
+  EncoderScript script_;
+};
+
+std::string type_info_text(const MFT_REGISTER_TYPE_INFO* info) {
+  if (info == nullptr) return "null";
+  std::string text = "{";
+  text += guid_name(info->guidMajorType);
+  text += ", ";
+  text += guid_name(info->guidSubtype);
+  text += "}";
+  return text;
+}
+
+}  // namespace
+}  // namespace velkaron::wine_test
+
+using namespace velkaron::wine_test;
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) {
+    open_record(L"VELKARON_MFPLAT_RECORD");
+    record_line("attach");
+  } else if (reason == DLL_PROCESS_DETACH) {
+    record_line("detach " + ledger_summary());
+  }
+  return TRUE;
+}
+
+extern "C" HRESULT WINAPI MFStartup(ULONG version, DWORD flags) {
+  const std::string call = "MFStartup(" + hresult_hex(static_cast<HRESULT>(version)) + ", " +
+                           std::to_string(flags) + ")";
+  const std::wstring path = environment_text(L"VELKARON_MFPLAT_SCENARIO");
+  if (!path.empty()) {
+    ScenarioOutcome outcome = read_scenario(path);
+    if (!outcome.problem.empty()) {
+      record_line("SCENARIO ERROR " + outcome.problem);
+      return E_INVALIDARG;
+    }
+    scenario = std::move(outcome.scenario);
+  }
+  const HRESULT status = scripted(scenario.startup);
+  record_line(call + " -> " + hresult_hex(status));
+  return status;
+}
+
+extern "C" HRESULT WINAPI MFShutdown() {
+  // The probe must have released every object before it shuts down.
+  record_line("MFShutdown " + ledger_summary());
+  return scripted(scenario.shutdown);
+}
+
+extern "C" HRESULT WINAPI MFTEnumEx(GUID category, UINT32 flags,
+                                    const MFT_REGISTER_TYPE_INFO* input_type,
+                                    const MFT_REGISTER_TYPE_INFO* output_type,
+                                    IMFActivate*** activations, UINT32* count) {
+  const std::string call = "MFTEnumEx(" + guid_name(category) + ", " +
+                           hresult_hex(static_cast<HRESULT>(flags)) + ", " +
+                           type_info_text(input_type) + ", " + type_info_text(output_type) + ")";
+  if (activations == nullptr || count == nullptr) return E_POINTER;
+  *activations = nullptr;
+  *count = 0;
+  if (FAILED(scenario.enumeration.status)) {
+    const HRESULT status = scripted(scenario.enumeration);
+    record_line(call + " -> " + hresult_hex(status));
+    return status;
+  }
+  const auto total = static_cast<UINT32>(scenario.encoders.size());
+  if (scenario.enumeration_without_array) {
+    *count = total;
+  } else if (total > 0) {
+    auto** array = static_cast<IMFActivate**>(CoTaskMemAlloc(total * sizeof(IMFActivate*)));
+    if (array == nullptr) return E_OUTOFMEMORY;
+    for (UINT32 i = 0; i < total; ++i) {
+      const EncoderScript& encoder = scenario.encoders[i];
+      // Memory never returned: see TrackedObject.
+      array[i] = encoder.null_entry ? nullptr : new ScriptedActivation(encoder);
+    }
+    *activations = array;
+    *count = total;
+  }
+  record_line(call + " = " + std::to_string(*count) + " -> " + hresult_hex(S_OK));
+  return S_OK;
+}
+
+extern "C" HRESULT WINAPI MFCreateMediaType(IMFMediaType** type) {
+  if (type == nullptr) return E_POINTER;
+  *type = nullptr;
+  if (FAILED(scenario.media_type_creation.status)) {
+    const HRESULT status = scripted(scenario.media_type_creation);
+    record_line("MFCreateMediaType -> " + hresult_hex(status));
+    return status;
+  }
+  if (scenario.media_type_creation.null_object) {
+    record_line("MFCreateMediaType (no object) -> " + hresult_hex(S_OK));
+    return S_OK;
+  }
+  // Memory never returned: see TrackedObject.
+  auto* created = new TrackedMediaType("output-type");
+  for (const auto& [key, failure] : scenario.output_type_failures) created->fail_key(key, failure);
+  *type = created;
+  record_line("MFCreateMediaType = " + created->name() + " -> " + hresult_hex(S_OK));
+  return S_OK;
+}
