@@ -39,6 +39,24 @@ std::vector<std::string> ScriptedPlatform::calls_starting(std::string_view prefi
   return calls;
 }
 
+std::vector<std::string> ScriptedPlatform::calls_starting_any(
+    std::initializer_list<std::string_view> prefixes) const {
+  std::vector<std::string> calls;
+  for (const std::string& call : substitute::ledger().calls) {
+    if (std::ranges::any_of(prefixes,
+                            [&](std::string_view prefix) { return call.starts_with(prefix); })) {
+      calls.push_back(call);
+    }
+  }
+  return calls;
+}
+
+std::size_t ScriptedPlatform::last_position_of(std::string_view call) const {
+  const auto& calls = substitute::ledger().calls;
+  const auto found = std::find(calls.rbegin(), calls.rend(), call);
+  return found == calls.rend() ? calls.size() : static_cast<std::size_t>(calls.rend() - found - 1);
+}
+
 std::size_t ScriptedPlatform::position_of(std::string_view call) const {
   const auto& calls = substitute::ledger().calls;
   return static_cast<std::size_t>(std::find(calls.begin(), calls.end(), call) - calls.begin());

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -52,8 +53,15 @@ class ScriptedPlatform {
   // The calls in ledger order that start with `prefix`.
   std::vector<std::string> calls_starting(std::string_view prefix) const;
 
+  // The calls in ledger order that start with any of `prefixes`.
+  std::vector<std::string> calls_starting_any(
+      std::initializer_list<std::string_view> prefixes) const;
+
   // Index of the first ledger entry equal to `call`, or the ledger's size.
   std::size_t position_of(std::string_view call) const;
+
+  // Index of the last ledger entry equal to `call`, or the ledger's size.
+  std::size_t last_position_of(std::string_view call) const;
 
   // Whether each object was released exactly once (no leaks, no faults) and
   // every Media Foundation object was released before MFShutdown.

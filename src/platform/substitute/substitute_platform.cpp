@@ -138,12 +138,19 @@ HRESULT MFShutdown() {
   return g_script.mf_shutdown();
 }
 
-HRESULT MFTEnumEx(GUID /*category*/, UINT32 flags, const MFT_REGISTER_TYPE_INFO* input_type,
+HRESULT MFTEnumEx(GUID category, UINT32 flags, const MFT_REGISTER_TYPE_INFO* input_type,
                   const MFT_REGISTER_TYPE_INFO* output_type, IMFActivate*** activates,
                   UINT32* count) {
   g_ledger.record("MFTEnumEx");
   if (flags != 0x44 || input_type != nullptr || output_type == nullptr) {
     g_ledger.fault("MFTEnumEx called with unexpected arguments");
+  } else {
+    g_ledger.enum_requests.push_back(velkaron::platform::guid_text(category) + " " +
+                                     velkaron::platform::guid_text(output_type->guidMajorType) +
+                                     " " + velkaron::platform::guid_text(output_type->guidSubtype));
+  }
+  if (*activates != nullptr || *count != 0) {
+    g_ledger.fault("MFTEnumEx called with out-slots that were not cleared");
   }
   return g_script.mft_enum_ex(activates, count);
 }

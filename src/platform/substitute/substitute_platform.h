@@ -40,6 +40,8 @@ struct Ledger {
   std::set<const void*> bstrs;        // BSTRs not yet freed
   std::set<const void*> heap_blocks;  // FormatMessageW buffers not yet freed
   std::vector<std::string> faults;    // frees of unknown blocks, double frees, ...
+  // What each MFTEnumEx call asked for: "<category> <output major type> <output subtype>".
+  std::vector<std::string> enum_requests;
 
   void record(std::string call) { calls.push_back(std::move(call)); }
   void fault(std::string what) { faults.push_back(std::move(what)); }

@@ -113,6 +113,11 @@ struct IMFTransform : IUnknown {
   ~IMFTransform() = default;
 };
 
+enum MFT_ENUM_FLAG {
+  MFT_ENUM_FLAG_HARDWARE = 0x00000004,
+  MFT_ENUM_FLAG_SORTANDFILTER = 0x00000040,
+};
+
 struct MFT_REGISTER_TYPE_INFO {
   GUID guidMajorType;
   GUID guidSubtype;

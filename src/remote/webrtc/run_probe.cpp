@@ -2,18 +2,17 @@
 
 #include "platform/platform_api.h"
 #include "platform/platform_error.h"
+#include "remote/webrtc/encoder_activation.h"
+#include "remote/webrtc/encoder_enumeration.h"
+#include "remote/webrtc/failure_message.h"
+#include "remote/webrtc/input_types.h"
+#include "remote/webrtc/output_type.h"
 
 namespace velkaron::probe {
 namespace {
 
 constexpr std::string_view kCoInitializeFailed = "CoInitializeEx failed: ";
 constexpr std::string_view kMfStartupFailed = "MFStartup failed: ";
-
-std::string failure_message(std::string_view context, const platform::PlatformError& error) {
-  std::string message(context);
-  message += error.display_text();
-  return message;
-}
 
 // COM on this thread, in the multithreaded apartment, for the object's lifetime.
 // S_FALSE (already initialised) also obliges one CoUninitialize.
@@ -60,8 +59,16 @@ class MediaFoundation {
   bool active_ = true;
 };
 
-ProbeOutcome run_phases(std::optional<std::string_view> /*selector*/) {
-  return std::unexpected(std::string("No hardware H.264 MFT encoder was enumerated."));
+// Each phase hands the next what it owns; the first failure is the run's message.
+// Every platform object a phase acquired is released by the time this returns.
+ProbeOutcome run_phases(std::optional<std::string_view> selector) {
+  auto enumeration = enumerate_encoders(selector);
+  if (!enumeration) return std::unexpected(std::move(enumeration.error()));
+  auto encoder = activate_encoder(std::move(*enumeration));
+  if (!encoder) return std::unexpected(std::move(encoder.error()));
+  auto configured = set_output_type(std::move(*encoder));
+  if (!configured) return std::unexpected(std::move(configured.error()));
+  return report_input_types(std::move(*configured), selector);
 }
 
 }  // namespace

@@ -1,0 +1,126 @@
+#include "remote/webrtc/encoder_activation.h"
+
+#include <algorithm>
+#include <string_view>
+#include <utility>
+
+#include "platform/platform_error.h"
+#include "remote/webrtc/encoder_vendor.h"
+#include "remote/webrtc/failure_message.h"
+#include "remote/webrtc/media_foundation_guids.h"
+
+namespace velkaron::probe {
+namespace {
+
+constexpr std::string_view kSelectorMatchedNothing =
+    "No enumerated hardware H.264 MFT matched selector '";
+constexpr std::string_view kActivationFailed =
+    "IMFActivate::ActivateObject<IMFTransform> failed for enumerated hardware encoders: ";
+constexpr std::string_view kAvailableEncoders = ". Available encoders: ";
+constexpr std::string_view kUnlockFailed = "Failed to unlock async H.264 MFT: ";
+
+constexpr std::string_view kSeparator = " | ";
+constexpr std::string_view kNoEncoders = "<none>";
+constexpr std::string_view kNoAttempts = "no activation attempts were made";
+
+std::string join(const std::vector<std::string>& parts, std::string_view when_empty) {
+  if (parts.empty()) return std::string(when_empty);
+  std::string joined = parts.front();
+  for (std::size_t i = 1; i < parts.size(); ++i) {
+    joined += kSeparator;
+    joined += parts[i];
+  }
+  return joined;
+}
+
+// Why no candidate was activated: a selector that passed nothing, or the failures in tried order.
+std::string nothing_activated_message(const EncoderEnumeration& enumeration,
+                                      const std::vector<std::string>& failures) {
+  std::string message;
+  if (enumeration.selector && !enumeration.selector_matched) {
+    message = kSelectorMatchedNothing;
+    message += *enumeration.selector;
+    message += "'";
+  } else {
+    message = kActivationFailed;
+    message += join(failures, kNoAttempts);
+  }
+  message += kAvailableEncoders;
+  message += join(enumeration.available_encoders, kNoEncoders);
+  return message;
+}
+
+// One attempt. The candidate's activation object is released when the attempt
+// is over, whatever its outcome; a failure gives the candidate's failure entry.
+std::expected<platform::com_ptr<IMFTransform>, std::string> attempt_activation(
+    EncoderCandidate& candidate) {
+  const platform::com_ptr<IMFActivate> activation = std::move(candidate.activation);
+  platform::com_ptr<IMFTransform> delivered;
+  const HRESULT status = activation->ActivateObject(mf::IID_IMFTransform, delivered.put_void());
+  auto transform = platform::check_object(status, std::move(delivered));
+  if (!transform) {
+    return std::unexpected(candidate.friendly_name + " [" + candidate.clsid_text +
+                           "]: " + transform.error().display_text());
+  }
+  return std::move(*transform);
+}
+
+}  // namespace
+
+void order_candidates(std::vector<EncoderCandidate>& candidates,
+                      const std::optional<std::string>& selector) {
+  if (selector) return;
+  std::ranges::stable_sort(candidates, {}, [](const EncoderCandidate& candidate) {
+    return vendor_rank(classify_vendor(candidate.friendly_name));
+  });
+}
+
+std::expected<ActivatedEncoder, std::string> activate_first(EncoderEnumeration enumeration) {
+  std::vector<std::string> failures;
+  auto& candidates = enumeration.candidates;
+  for (auto tried = candidates.begin(); tried != candidates.end(); ++tried) {
+    auto transform = attempt_activation(*tried);
+    if (!transform) {
+      failures.push_back(std::move(transform.error()));
+      continue;
+    }
+    // The choice is final: the candidates not yet tried are discarded at once.
+    for (auto untried = std::next(tried); untried != candidates.end(); ++untried) {
+      untried->activation.reset();
+    }
+    return ActivatedEncoder{std::move(tried->friendly_name), std::move(tried->clsid_text),
+                            std::move(*transform)};
+  }
+  return std::unexpected(nothing_activated_message(enumeration, failures));
+}
+
+std::expected<void, std::string> unlock_async(IMFTransform& transform) {
+  platform::com_ptr<IMFAttributes> delivered;
+  const HRESULT status = transform.GetAttributes(delivered.put());
+  const auto attributes = platform::check_object(status, std::move(delivered));
+  if (!attributes) return {};
+
+  UINT32 asynchronous = 0;
+  if (!platform::check_status((*attributes)->GetUINT32(mf::MF_TRANSFORM_ASYNC, &asynchronous)) ||
+      asynchronous == 0) {
+    return {};
+  }
+  if (auto unlocked =
+          platform::check_status((*attributes)->SetUINT32(mf::MF_TRANSFORM_ASYNC_UNLOCK, 1));
+      !unlocked) {
+    return std::unexpected(failure_message(kUnlockFailed, unlocked.error()));
+  }
+  return {};
+}
+
+std::expected<ActivatedEncoder, std::string> activate_encoder(EncoderEnumeration enumeration) {
+  order_candidates(enumeration.candidates, enumeration.selector);
+  auto encoder = activate_first(std::move(enumeration));
+  if (!encoder) return encoder;
+  if (auto unlocked = unlock_async(*encoder->transform.get()); !unlocked) {
+    return std::unexpected(std::move(unlocked.error()));
+  }
+  return encoder;
+}
+
+}  // namespace velkaron::probe

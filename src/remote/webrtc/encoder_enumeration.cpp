@@ -1,0 +1,100 @@
+#include "remote/webrtc/encoder_enumeration.h"
+
+#include <utility>
+
+#include "platform/guid.h"
+#include "platform/platform_error.h"
+#include "platform/platform_memory.h"
+#include "platform/text.h"
+#include "platform/wide_text.h"
+#include "remote/webrtc/activation_array.h"
+#include "remote/webrtc/failure_message.h"
+#include "remote/webrtc/media_foundation_guids.h"
+
+namespace velkaron::probe {
+namespace {
+
+constexpr std::string_view kEnumerationFailed = "MFTEnumEx(H264 hardware encoder) failed: ";
+constexpr std::string_view kNothingEnumerated = "No hardware H.264 MFT encoder was enumerated.";
+
+constexpr UINT32 kHardwareEncoderFlags = MFT_ENUM_FLAG_HARDWARE | MFT_ENUM_FLAG_SORTANDFILTER;
+
+// The CLSID's text; a failure to read it is not worth a message.
+std::string read_clsid_text(IMFAttributes& attributes) {
+  GUID clsid{};
+  if (!platform::check_status(attributes.GetGUID(mf::MFT_TRANSFORM_CLSID_Attribute, &clsid))) {
+    return std::string(kUnknownText);
+  }
+  return platform::guid_text(clsid);
+}
+
+bool passes_selector(std::string_view selector, std::string_view friendly_name,
+                     std::string_view clsid_text) {
+  return platform::contains_text(platform::ascii_lowercase(friendly_name), selector) ||
+         platform::contains_text(platform::ascii_lowercase(clsid_text), selector);
+}
+
+}  // namespace
+
+std::optional<std::string> normalise_selector(std::optional<std::string_view> raw_selector) {
+  if (!raw_selector) return std::nullopt;
+  const std::string_view trimmed = platform::trim_whitespace(*raw_selector);
+  if (trimmed.empty()) return std::nullopt;
+  return platform::ascii_lowercase(trimmed);
+}
+
+std::optional<std::string> read_allocated_string(IMFAttributes& attributes, const GUID& key) {
+  platform::unique_cotaskmem_string text;
+  UINT32 length = 0;
+  if (!platform::check_status(attributes.GetAllocatedString(key, text.put(), &length))) {
+    return std::nullopt;
+  }
+  // A success without a string is outside the platform's contract: treated as unreadable.
+  if (!text) return std::nullopt;
+  auto decoded = platform::decode_wide_string(text.get());
+  text.reset();
+  if (!decoded) return std::nullopt;
+  // The reported length counts UTF-16 units; a shorter one than the text cuts it.
+  if (length != 0 && length < decoded->size()) return platform::take_chars(*decoded, length);
+  return std::move(*decoded);
+}
+
+std::expected<EncoderEnumeration, std::string> enumerate_encoders(
+    std::optional<std::string_view> raw_selector) {
+  EncoderEnumeration enumeration;
+  enumeration.selector = normalise_selector(raw_selector);
+
+  const MFT_REGISTER_TYPE_INFO h264_output{mf::MFMediaType_Video, mf::MFVideoFormat_H264};
+  ActivationArray activates;
+  if (auto listed = platform::check_status(
+          ::MFTEnumEx(mf::MFT_CATEGORY_VIDEO_ENCODER, kHardwareEncoderFlags, nullptr, &h264_output,
+                      activates.put_array(), activates.put_count()));
+      !listed) {
+    return std::unexpected(failure_message(kEnumerationFailed, listed.error()));
+  }
+  if (activates.empty()) return std::unexpected(std::string(kNothingEnumerated));
+
+  enumeration.candidates.reserve(activates.size());
+  enumeration.available_encoders.reserve(activates.size());
+  for (std::size_t index = 0; index < activates.size(); ++index) {
+    platform::com_ptr<IMFActivate> activation = activates.take(index);
+    if (!activation) continue;
+
+    std::string friendly_name =
+        read_allocated_string(*activation.get(), mf::MFT_FRIENDLY_NAME_Attribute)
+            .value_or(std::string(kUnknownText));
+    std::string clsid_text = read_clsid_text(*activation.get());
+    enumeration.available_encoders.push_back(friendly_name + " [" + clsid_text + "]");
+
+    if (enumeration.selector) {
+      // An encoder the selector does not pass is released here, with its texts.
+      if (!passes_selector(*enumeration.selector, friendly_name, clsid_text)) continue;
+      enumeration.selector_matched = true;
+    }
+    enumeration.candidates.push_back(
+        {std::move(friendly_name), std::move(clsid_text), std::move(activation)});
+  }
+  return enumeration;
+}
+
+}  // namespace velkaron::probe

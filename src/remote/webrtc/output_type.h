@@ -1,0 +1,34 @@
+#pragma once
+
+// The third phase: the fixed H.264 output type on output stream 0.
+
+#include <expected>
+#include <string>
+
+#include "platform/com_ptr.h"
+#include "platform/platform_api.h"
+#include "remote/webrtc/encoder_activation.h"
+
+namespace velkaron::probe {
+
+// The activated encoder with its output type in force. The type is declared
+// after the encoder, so it is released before the encoder's transform.
+struct ConfiguredEncoder {
+  ActivatedEncoder encoder;
+  platform::com_ptr<IMFMediaType> output_type;
+};
+
+// 1920x1080 at 60/1 frames per second, 10,000,000 bit/s, progressive, Main profile.
+inline constexpr UINT32 kOutputWidth = 1920;
+inline constexpr UINT32 kOutputHeight = 1080;
+inline constexpr UINT32 kOutputFrameRateNumerator = 60;
+inline constexpr UINT32 kOutputFrameRateDenominator = 1;
+inline constexpr UINT32 kOutputAverageBitrate = 10'000'000;
+inline constexpr UINT32 kInterlaceProgressive = 2;  // MFVideoInterlace_Progressive
+inline constexpr UINT32 kH264ProfileMain = 77;      // eAVEncH264VProfile_Main
+
+// Creates the output type, sets its seven attributes and applies it with
+// SetOutputType. The error is the run's message.
+std::expected<ConfiguredEncoder, std::string> set_output_type(ActivatedEncoder encoder);
+
+}  // namespace velkaron::probe

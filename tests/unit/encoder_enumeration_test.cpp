@@ -1,0 +1,166 @@
+#include "remote/webrtc/encoder_enumeration.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "probe_scenario.h"
+
+namespace velkaron::probe {
+namespace {
+
+class EncoderEnumerationTest : public ProbeScenario {
+ protected:
+  static std::vector<std::string> names_of(const EncoderEnumeration& enumeration) {
+    std::vector<std::string> names;
+    for (const EncoderCandidate& candidate : enumeration.candidates) {
+      names.push_back(candidate.friendly_name + " [" + candidate.clsid_text + "]");
+    }
+    return names;
+  }
+  static std::string key_text(const GUID& key) { return " " + platform::guid_text(key); }
+};
+
+TEST_F(EncoderEnumerationTest, AsksForHardwareH264EncodersAndEndsWithItsMessages) {
+  auto& info = platform_.make<ScriptedErrorInfo>("enumeration error");
+  info.description = u"The encoder list is not available.";
+  platform_.script().mft_enum_ex = [&](IMFActivate***, UINT32*) {
+    return platform_.fail_with(E_FAIL, &info);
+  };
+  EXPECT_EQ(outcome_text(run_probe(std::nullopt)),
+            "MFTEnumEx(H264 hardware encoder) failed: The encoder list is not available. "
+            "(0x80004005)");
+  EXPECT_EQ(platform_.ledger().enum_requests,
+            Calls{"F79EAC7D-E545-4387-BDEE-D647D7BDE42A 73646976-0000-0010-8000-00AA00389B71 "
+                  "34363248-0000-0010-8000-00AA00389B71"});
+  EXPECT_TRUE(platform_.released_exactly_once_before_shutdown());
+  EXPECT_EQ(info.references(), 0u);
+
+  // Success without encoders: no array at all, or an array of no entries.
+  platform_.script().mft_enum_ex = [](IMFActivate***, UINT32* count) {
+    *count = 2;
+    return S_OK;
+  };
+  EXPECT_EQ(outcome_text(run_probe(std::nullopt)), "No hardware H.264 MFT encoder was enumerated.");
+  platform_.enumerate({});
+  EXPECT_EQ(outcome_text(run_probe("nvidia")), "No hardware H.264 MFT encoder was enumerated.");
+  EXPECT_TRUE(platform_.calls_starting("GetAllocatedString").empty());
+  EXPECT_TRUE(platform_.released_exactly_once_before_shutdown());
+}
+
+TEST_F(EncoderEnumerationTest, NullEntriesAreSkippedAndUnreadableTextsBecomeUnknown) {
+  auto& unnamed = activation("unnamed", u"", kClsidA);
+  unnamed.fail(mf::MFT_FRIENDLY_NAME_Attribute, MF_E_ATTRIBUTENOTFOUND);
+  auto& no_clsid = activation("no clsid", u"Vendor Encoder MFT", kClsidB);
+  no_clsid.fail(mf::MFT_TRANSFORM_CLSID_Attribute, E_FAIL);
+  auto& bad_name = activation("bad name", std::u16string{u'B', 0xD800, u'd'}, kClsidC);
+  platform_.enumerate({nullptr, &unnamed, nullptr, &no_clsid, &bad_name, nullptr});
+
+  auto enumeration = enumerate_encoders(std::nullopt);
+  ASSERT_TRUE(enumeration.has_value());
+  const std::vector<std::string> expected = {
+      "<unknown> [" + std::string(kClsidAText) + "]",
+      "Vendor Encoder MFT [<unknown>]",
+      "<unknown> [" + std::string(kClsidCText) + "]",
+  };
+  EXPECT_EQ(names_of(*enumeration), expected);
+  EXPECT_EQ(enumeration->available_encoders, expected);
+  EXPECT_FALSE(enumeration->selector.has_value());
+  EXPECT_FALSE(enumeration->selector_matched);
+  // Both names that were handed out are freed, the undecodable one too, and so is the array.
+  EXPECT_TRUE(platform_.ledger().holds_no_memory());
+  EXPECT_EQ(platform_.calls_starting("CoTaskMemFree").size(), 3u);
+
+  // The candidates own their references until the next phase takes them.
+  EXPECT_EQ(unnamed.references(), 1u);
+  enumeration->candidates.clear();
+  EXPECT_TRUE(platform_.released_exactly_once_before_shutdown());
+}
+
+TEST_F(EncoderEnumerationTest, ReportedLengthCutsTheNameByCharacters) {
+  // Seven characters in eight UTF-8 bytes: a length of 7 keeps the name whole.
+  auto& whole = activation("whole", u"Encodér", kClsidA);
+  // A length shorter than the name cuts it to that many characters, never inside one.
+  auto& cut = platform_.make<ScriptedActivate>("cut");
+  cut.set(mf::MFT_FRIENDLY_NAME_Attribute, ScriptedActivate::Text{u"Ünïcødé Encoder", 7});
+  cut.set(mf::MFT_TRANSFORM_CLSID_Attribute, kClsidB);
+  // A character outside the basic plane is one character of two units.
+  auto& wide = activation("wide", u"GPU \U0001F3A5 MFT", kClsidC);
+  platform_.enumerate({&whole, &cut, &wide});
+
+  auto enumeration = enumerate_encoders(std::nullopt);
+  ASSERT_TRUE(enumeration.has_value());
+  EXPECT_EQ(names_of(*enumeration),
+            (std::vector<std::string>{"Encodér [" + std::string(kClsidAText) + "]",
+                                      "Ünïcødé [" + std::string(kClsidBText) + "]",
+                                      "GPU \U0001F3A5 MFT [" + std::string(kClsidCText) + "]"}));
+}
+
+TEST_F(EncoderEnumerationTest, SelectorIsTrimmedFoldedAndMatchedAgainstNameOrClsid) {
+  auto& nvidia = activation("nvidia", u"NVIDIA H.264 Encoder MFT", kClsidA);
+  auto& accented = activation("accented", u"Encodér Élite", kClsidB);
+  auto& unreadable = platform_.make<ScriptedActivate>("unreadable");
+  platform_.enumerate({&nvidia, &accented, &unreadable});
+  const std::vector<std::string> everyone = {
+      "NVIDIA H.264 Encoder MFT [" + std::string(kClsidAText) + "]",
+      "Encodér Élite [" + std::string(kClsidBText) + "]",
+      "<unknown> [<unknown>]",
+  };
+
+  const struct {
+    std::optional<std::string_view> typed;
+    std::optional<std::string> normalised;
+    std::vector<std::string> passed;
+  } cases[] = {
+      {"  NVIDIA\t", "nvidia", {everyone[0]}},
+      {"\u3000NVidia\u00A0\u2029", "nvidia", {everyone[0]}},
+      {"9abc-4def", "9abc-4def", {everyone[0]}},
+      {"FEDCBA98-7654", "fedcba98-7654", {everyone[1]}},
+      {"{12345678-9ABC-4DEF-8123-456789ABCDEF}", "{12345678-9abc-4def-8123-456789abcdef}", {}},
+      {"unknown", "unknown", {everyone[2]}},
+      // Only ASCII letters fold: a capital E acute never meets a small one.
+      {"ENCODÉR", "encodÉr", {}},
+      {"élite", "élite", {}},
+      {"Élite", "Élite", {everyone[1]}},
+      {"h.264", "h.264", {everyone[0]}},
+      // Blank counts as no selector: nothing is filtered.
+      {"", std::nullopt, everyone},
+      {" \t\u3000", std::nullopt, everyone},
+      {std::nullopt, std::nullopt, everyone},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.typed.value_or("<absent>")));
+    auto enumeration = enumerate_encoders(c.typed);
+    ASSERT_TRUE(enumeration.has_value());
+    EXPECT_EQ(enumeration->selector, c.normalised);
+    EXPECT_EQ(enumeration->selector_matched, c.normalised.has_value() && !c.passed.empty());
+    EXPECT_EQ(names_of(*enumeration), c.passed);
+    EXPECT_EQ(enumeration->available_encoders, everyone);
+    // Whoever did not pass was released during the walk, before the array was freed.
+    EXPECT_EQ(nvidia.references() + accented.references() + unreadable.references(),
+              c.passed.size());
+    EXPECT_LT(platform_.last_position_of("Release unreadable"),
+              platform_.last_position_of("CoTaskMemFree"));
+    enumeration->candidates.clear();
+    EXPECT_TRUE(platform_.released_exactly_once_before_shutdown());
+  }
+}
+
+TEST_F(EncoderEnumerationTest, WalkReadsEachEntryInTurnAndFreesTheArrayLast) {
+  auto& amd = activation("amd", u"AMD H.264 Encoder MFT", kClsidA);
+  auto& nvidia = activation("nvidia", u"NVIDIA H.264 Encoder MFT", kClsidB);
+  platform_.enumerate({&amd, &nvidia});
+  auto enumeration = enumerate_encoders("nvidia");
+  ASSERT_TRUE(enumeration.has_value());
+  const std::string name = key_text(mf::MFT_FRIENDLY_NAME_Attribute);
+  const std::string clsid = key_text(mf::MFT_TRANSFORM_CLSID_Attribute);
+  EXPECT_EQ(platform_.ledger().calls,
+            (Calls{"MFTEnumEx", "Acquire amd", "Acquire nvidia", "GetAllocatedString amd" + name,
+                   "CoTaskMemFree", "GetGUID amd" + clsid, "Release amd",
+                   "GetAllocatedString nvidia" + name, "CoTaskMemFree", "GetGUID nvidia" + clsid,
+                   "CoTaskMemFree"}));
+}
+
+}  // namespace
+}  // namespace velkaron::probe

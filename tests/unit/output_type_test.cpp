@@ -1,0 +1,109 @@
+#include "remote/webrtc/output_type.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "probe_scenario.h"
+
+namespace velkaron::probe {
+namespace {
+
+// The seven setter calls, in order, as the ledger records them on "output type".
+const Calls kOutputAttributes = {
+    "SetGUID output type 48EBA18E-F8C9-4687-BF11-0A74C9F96A8F "
+    "73646976-0000-0010-8000-00AA00389B71",
+    "SetGUID output type F7E34C9A-42E8-4714-B74B-CB29D72C35E5 "
+    "34363248-0000-0010-8000-00AA00389B71",
+    "SetUINT64 output type 1652C33D-D6B2-4012-B834-72030849A37D 8246337209400",
+    "SetUINT64 output type C459A2E8-3D2C-4E44-B132-FEE5156C7BB0 257698037761",
+    "SetUINT32 output type 20332624-FB0D-4D9E-BD0D-CBF6786C102E 10000000",
+    "SetUINT32 output type E2724BB8-E676-4806-B4B2-A8D6EFB44CCD 2",
+    "SetUINT32 output type AD76A80B-2D5C-4E0B-B375-64E520137036 77",
+};
+const GUID kOutputKeys[] = {mf::MF_MT_MAJOR_TYPE,   mf::MF_MT_SUBTYPE,     mf::MF_MT_FRAME_SIZE,
+                            mf::MF_MT_FRAME_RATE,   mf::MF_MT_AVG_BITRATE, mf::MF_MT_INTERLACE_MODE,
+                            mf::MF_MT_MPEG2_PROFILE};
+
+class OutputTypeTest : public ProbeScenario {
+ protected:
+  OutputTypeTest() {
+    system_knows(E_INVALIDARG, u"The parameter is incorrect.");
+    encoder_ = &activation("encoder", u"NVIDIA H.264 Encoder MFT", kClsidA);
+    transform_ = &working_encoder(*encoder_, {mf::MFVideoFormat_NV12});
+    platform_.enumerate({encoder_});
+  }
+  Calls output_calls() const {
+    return platform_.calls_starting_any({"MFCreateMediaType", "Set", "GetInputAvailableType"});
+  }
+
+  ScriptedActivate* encoder_ = nullptr;
+  ScriptedTransform* transform_ = nullptr;
+};
+
+TEST_F(OutputTypeTest, SevenAttributesThenSetOutputTypeOnStreamZero) {
+  auto& type = created_output_type();
+  ASSERT_TRUE(run_probe(std::nullopt).has_value());
+  Calls expected = {"MFCreateMediaType"};
+  expected.insert(expected.end(), kOutputAttributes.begin(), kOutputAttributes.end());
+  expected.push_back("SetOutputType encoder transform 0 0");
+  expected.push_back("GetInputAvailableType encoder transform 0 0");
+  expected.push_back("GetInputAvailableType encoder transform 0 1");
+  EXPECT_EQ(output_calls(), expected);
+  EXPECT_EQ(transform_->output_type, &type);
+  // Width and height, numerator and denominator, in the upper and lower halves.
+  const UINT64 frame_size = std::get<UINT64>(*type.find(mf::MF_MT_FRAME_SIZE));
+  EXPECT_EQ(frame_size >> 32, 1920u);
+  EXPECT_EQ(frame_size & 0xFFFFFFFFu, 1080u);
+  const UINT64 frame_rate = std::get<UINT64>(*type.find(mf::MF_MT_FRAME_RATE));
+  EXPECT_EQ(frame_rate >> 32, 60u);
+  EXPECT_EQ(frame_rate & 0xFFFFFFFFu, 1u);
+  EXPECT_TRUE(released_in_order({"input 0", "output type", "encoder transform"}));
+}
+
+TEST_F(OutputTypeTest, CreationFailureOrNoObjectEndsTheRunBeforeAnySetter) {
+  platform_.script().create_media_type = [](IMFMediaType**) { return E_OUTOFMEMORY; };
+  EXPECT_EQ(outcome_text(run_probe(std::nullopt)), "MFCreateMediaType(output) failed: 0x8007000E");
+  EXPECT_EQ(output_calls(), Calls{"MFCreateMediaType"});
+  EXPECT_TRUE(released_in_order({"encoder transform"}));
+
+  platform_.ledger().calls.clear();
+  system_knows(S_OK, u"Success.");
+  platform_.script().create_media_type = [](IMFMediaType**) { return S_OK; };
+  EXPECT_EQ(outcome_text(run_probe(std::nullopt)),
+            "MFCreateMediaType(output) failed: Success. (0x00000000)");
+  EXPECT_EQ(output_calls(), Calls{"MFCreateMediaType"});
+  EXPECT_TRUE(released_in_order({"encoder transform"}));
+}
+
+TEST_F(OutputTypeTest, FirstFailingSetterStopsTheRestAndTheTypeGoesFirst) {
+  for (std::size_t failing = 0; failing < kOutputAttributes.size(); ++failing) {
+    SCOPED_TRACE(kOutputAttributes[failing]);
+    platform_.ledger().calls.clear();
+    auto& type = created_output_type();
+    type.fail(kOutputKeys[failing], E_INVALIDARG);
+    EXPECT_EQ(outcome_text(run_probe(std::nullopt)),
+              "Failed to configure MFT output media type: The parameter is incorrect. "
+              "(0x80070057)");
+    Calls expected = {"MFCreateMediaType"};
+    expected.insert(expected.end(), kOutputAttributes.begin(),
+                    kOutputAttributes.begin() + static_cast<std::ptrdiff_t>(failing) + 1);
+    EXPECT_EQ(output_calls(), expected);
+    EXPECT_TRUE(released_in_order({"output type", "encoder transform"}));
+  }
+}
+
+TEST_F(OutputTypeTest, RejectedOutputTypeEndsTheRunWithoutAskingForInputTypes) {
+  auto& second = activation("second", u"Intel Quick Sync Video H.264 Encoder MFT", kClsidB);
+  working_encoder(second, {});
+  platform_.enumerate({&second, encoder_});
+  created_output_type();
+  transform_->set_output_type_status = static_cast<HRESULT>(0xC00D36B4u);
+  EXPECT_EQ(outcome_text(run_probe(std::nullopt)), "MFT SetOutputType(H264) failed: 0xC00D36B4");
+  EXPECT_TRUE(platform_.calls_starting("GetInputAvailableType").empty());
+  EXPECT_EQ(platform_.calls_starting("ActivateObject"), Calls{"ActivateObject encoder"});
+  EXPECT_TRUE(released_in_order({"second", "output type", "encoder transform"}));
+}
+
+}  // namespace
+}  // namespace velkaron::probe
