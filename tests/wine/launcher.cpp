@@ -1,0 +1,179 @@
+#include "launcher.h"
+
+#include <gtest/gtest.h>
+
+#include <utility>
+
+namespace velkaron::wine_test {
+namespace {
+
+constexpr DWORD kChildTimeoutMilliseconds = 60'000;
+constexpr DWORD kLaunchFailed = 0xFFFFFFFF;
+
+// One owner per kernel handle of the launcher's own.
+class Handle {
+ public:
+  Handle() = default;
+  explicit Handle(HANDLE handle) : handle_(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
+  Handle(Handle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+  Handle& operator=(Handle&& other) noexcept {
+    std::swap(handle_, other.handle_);
+    return *this;
+  }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  ~Handle() { reset(); }
+
+  HANDLE get() const { return handle_; }
+  HANDLE* put() {
+    reset();
+    return &handle_;
+  }
+  void reset() {
+    if (handle_ != nullptr) ::CloseHandle(std::exchange(handle_, nullptr));
+  }
+
+ private:
+  HANDLE handle_ = nullptr;
+};
+
+// A temporary file the child inherits as a standard stream; gone when closed.
+Handle capture_file() {
+  wchar_t folder[MAX_PATH + 1];
+  wchar_t name[MAX_PATH + 1];
+  if (::GetTempPathW(MAX_PATH + 1, folder) == 0 ||
+      ::GetTempFileNameW(folder, L"cap", 0, name) == 0) {
+    return Handle();
+  }
+  SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  return Handle(::CreateFileW(
+      name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      &inheritable, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+}
+
+// The write end of a pipe nobody will ever read: its read end is already closed.
+Handle closed_pipe() {
+  SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  Handle read_end;
+  Handle write_end;
+  if (!::CreatePipe(read_end.put(), write_end.put(), &inheritable, 0)) return Handle();
+  return write_end;
+}
+
+// Everything in the file from its start; the child has exited, so this ends.
+std::string read_all(const Handle& file) {
+  std::string bytes;
+  if (file.get() == nullptr) return bytes;
+  ::SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN);
+  char buffer[4096];
+  DWORD read = 0;
+  while (::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) {
+    bytes.append(buffer, read);
+  }
+  return bytes;
+}
+
+// Wine itself sometimes reports a failed socket send as the process exits.
+std::string without_wine_noise(const std::string& text) {
+  std::string kept;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    end = end == std::string::npos ? text.size() : end + 1;
+    const std::string_view line(text.data() + start, end - start);
+    if (!(line.starts_with("wine client error:") && line.find("sendmsg") != line.npos)) {
+      kept += line;
+    }
+    start = end;
+  }
+  return kept;
+}
+
+ChildRun launch_once(const std::wstring& program, const std::wstring& command_line,
+                     ChildStreams streams) {
+  Handle out;
+  Handle err;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  DWORD flags = 0;
+  BOOL inherit = TRUE;
+  switch (streams) {
+    case ChildStreams::captured:
+      out = capture_file();
+      err = capture_file();
+      break;
+    case ChildStreams::none:
+      // The child is to have no standard handles and no console to find any in.
+      flags = DETACHED_PROCESS;
+      inherit = FALSE;
+      break;
+    case ChildStreams::stdout_closed_pipe:
+      out = closed_pipe();
+      err = capture_file();
+      break;
+    case ChildStreams::stderr_closed_pipe:
+      out = capture_file();
+      err = closed_pipe();
+      break;
+  }
+  if (streams != ChildStreams::none && (out.get() == nullptr || err.get() == nullptr)) {
+    ADD_FAILURE() << "cannot create the child's streams, error " << ::GetLastError();
+    return {kLaunchFailed, {}, {}};
+  }
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = nullptr;
+  startup.hStdOutput = out.get();
+  startup.hStdError = err.get();
+
+  // CreateProcessW may write into the command line it is given.
+  std::wstring writable_line = command_line;
+  PROCESS_INFORMATION started{};
+  if (!::CreateProcessW(program.c_str(), writable_line.data(), nullptr, nullptr, inherit, flags,
+                        nullptr, nullptr, &startup, &started)) {
+    ADD_FAILURE() << "CreateProcessW failed, error " << ::GetLastError();
+    return {kLaunchFailed, {}, {}};
+  }
+  const Handle process(started.hProcess);
+  const Handle thread(started.hThread);
+
+  if (::WaitForSingleObject(process.get(), kChildTimeoutMilliseconds) != WAIT_OBJECT_0) {
+    ::TerminateProcess(process.get(), kLaunchFailed);
+    ::WaitForSingleObject(process.get(), kChildTimeoutMilliseconds);
+    ADD_FAILURE() << "the child did not end within " << kChildTimeoutMilliseconds << " ms";
+    return {kLaunchFailed, {}, {}};
+  }
+  ChildRun run;
+  ::GetExitCodeProcess(process.get(), &run.exit_code);
+  if (streams != ChildStreams::stdout_closed_pipe) run.out = read_all(out);
+  if (streams != ChildStreams::stderr_closed_pipe) run.err = without_wine_noise(read_all(err));
+  return run;
+}
+
+}  // namespace
+
+ChildRun launch(const std::wstring& program, const std::wstring& command_line,
+                ChildStreams streams) {
+  ChildRun run = launch_once(program, command_line, streams);
+  // Very rarely a run under Wine ends with status 1 before the program wrote
+  // anything; such a run is repeated once, and says so.
+  if (streams == ChildStreams::captured && run.exit_code == 1 && run.out.empty() &&
+      run.err.empty()) {
+    std::printf("note: the child ended with status 1 and no output; repeating the run once\n");
+    run = launch_once(program, command_line, streams);
+  }
+  return run;
+}
+
+std::wstring windows_path(const std::string& path) {
+  std::wstring converted;
+  if (path.starts_with('/')) converted = L"Z:";
+  const int length =
+      ::MultiByteToWideChar(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+  std::wstring units(static_cast<std::size_t>(length), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), units.data(),
+                        length);
+  for (const wchar_t unit : units) converted += unit == L'/' ? L'\\' : unit;
+  return converted;
+}
+
+}  // namespace velkaron::wine_test
