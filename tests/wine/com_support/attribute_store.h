@@ -141,7 +141,12 @@ class AttributeStore : public TrackedObject<Interface> {
   }
   HRESULT STDMETHODCALLTYPE LockStore() override { return unsupported("LockStore"); }
   HRESULT STDMETHODCALLTYPE UnlockStore() override { return unsupported("UnlockStore"); }
-  HRESULT STDMETHODCALLTYPE GetCount(UINT32*) override { return unsupported("GetCount"); }
+  HRESULT STDMETHODCALLTYPE GetCount(UINT32* count) override {
+    if (!this->alive("GetCount")) return E_UNEXPECTED;
+    if (count == nullptr) return recorded("GetCount", E_POINTER);
+    *count = static_cast<UINT32>(values_.size());
+    return recorded("GetCount = " + std::to_string(*count), S_OK);
+  }
   HRESULT STDMETHODCALLTYPE GetItemByIndex(UINT32, GUID*, PROPVARIANT*) override {
     return unsupported("GetItemByIndex");
   }

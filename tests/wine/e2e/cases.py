@@ -1,0 +1,247 @@
+"""The end-to-end cases: what the program is run with and the exact bytes and
+status it must give.
+
+An expectation that quotes a system text is a function of display(code), which
+gives the text that follows a message's context words ("Call failed.
+(0x80004005)", or the code alone when the system has no text), asked of this
+system's FormatMessageW at test time.
+
+Under Wine's own Media Foundation an enumerated encoder has no friendly name
+("<unknown>"), encoders come in the order of their CLSIDs, and any failure to
+create the transform comes back from ActivateObject as MF_E_INVALIDREQUEST.
+"""
+
+import json
+from dataclasses import dataclass, field
+
+USAGE = "usage: velkaron-h264-input-types-probe [mft_selector]\n"
+NO_ENCODER = "No hardware H.264 MFT encoder was enumerated.\n"
+ACTIVATION_FAILED = "IMFActivate::ActivateObject<IMFTransform> failed for enumerated hardware encoders: "
+MF_E_INVALIDREQUEST = 0xC00D36B2
+
+# The subtypes the program labels; any other is "unknown".
+LABELLED = ("H264", "NV12", "RGB32", "ARGB32", "YUY2")
+SUBTYPES = {
+    "H264": "34363248-0000-0010-8000-00AA00389B71",
+    "NV12": "3231564E-0000-0010-8000-00AA00389B71",
+    "RGB32": "00000016-0000-0010-8000-00AA00389B71",
+    "ARGB32": "00000015-0000-0010-8000-00AA00389B71",
+    "YUY2": "32595559-0000-0010-8000-00AA00389B71",
+    "I420": "30323449-0000-0010-8000-00AA00389B71",
+}
+
+# The fixture encoders, in the order Wine enumerates them.
+FULL = "7E570001-F00D-4A00-8000-000000000001"  # asynchronous, five input types
+SYNC = "7E570002-F00D-4A00-8000-000000000002"  # synchronous, NV12 twice
+NO_INPUTS = "7E570003-F00D-4A00-8000-000000000003"  # asynchronous flag 0, no input type
+UNLOCK_REFUSED = "7E57BAD1-F00D-4A00-8000-000000000004"
+OUTPUT_REFUSED = "7E57BAD2-F00D-4A00-8000-000000000005"
+WALK_FAILS = "7E57BAD3-F00D-4A00-8000-000000000006"
+NO_CLASS_OBJECT = "7E57FA11-F00D-4A00-8000-000000000007"
+CREATION_REFUSED = "7E57FA11-F00D-4A00-8000-000000000008"
+FIXTURE_ENCODERS = [FULL, SYNC, NO_INPUTS, UNLOCK_REFUSED, OUTPUT_REFUSED, WALK_FAILS,
+                    NO_CLASS_OBJECT, CREATION_REFUSED]
+FIXTURE_AVAILABLE = " | ".join(f"<unknown> [{clsid}]" for clsid in FIXTURE_ENCODERS)
+
+# What the fixture records when the program sets the fixed H.264 output type.
+OUTPUT_TYPE_SET = ("SetOutputType(stream 0, flags 0) major=MFMediaType_Video subtype=H264 "
+                   "size=1920:1080 rate=60:1 bitrate=10000000 interlace=2 profile=77 count=7")
+
+
+@dataclass
+class Case:
+    name: str
+    args: list
+    stdout: object = ""
+    stderr: object = ""
+    status: int = 0
+    # "fixture": Wine's Media Foundation with the fixture encoders registered;
+    # "bare": nothing registered. A scenario runs the stand-in in the bare prefix.
+    prefix: str = "fixture"
+    scenario: str = None
+    started: bool = True  # MFStartup succeeds, so MFShutdown must follow
+    fixture_loaded: bool = True  # the fixture server is loaded, so it leaves a record
+    record_of: str = "fixture"  # the record that the two lists below are about
+    record_calls: list = field(default_factory=list)  # in this order
+    record_never: list = field(default_factory=list)
+
+
+def report(name, clsid, selector, subtypes):
+    """The report's exact text: keys sorted, two blanks of indent, raw UTF-8."""
+    entries = [{"index": i, "label": subtype if subtype in LABELLED else "unknown",
+                "subtype": SUBTYPES.get(subtype, subtype)} for i, subtype in enumerate(subtypes)]
+    document = {"entries": entries, "mftClsid": clsid, "mftFriendlyName": name,
+                "mftSelector": selector, "ok": True}
+    return json.dumps(document, indent=2, sort_keys=True, ensure_ascii=False) + "\n"
+
+
+def stand_in(name, scenario, args, **expected):
+    return Case(name, args, prefix="bare", scenario=scenario, record_of="stand-in", **expected)
+
+
+CASES = [
+    # Wine's Media Foundation and the fixture encoders.
+    Case("bare_prefix_has_no_encoder", [], stderr=NO_ENCODER, status=1, prefix="bare",
+         record_of="none"),
+    Case("full_report", [], stdout="""\
+{
+  "entries": [
+    {
+      "index": 0,
+      "label": "NV12",
+      "subtype": "3231564E-0000-0010-8000-00AA00389B71"
+    },
+    {
+      "index": 1,
+      "label": "YUY2",
+      "subtype": "32595559-0000-0010-8000-00AA00389B71"
+    },
+    {
+      "index": 2,
+      "label": "ARGB32",
+      "subtype": "00000015-0000-0010-8000-00AA00389B71"
+    },
+    {
+      "index": 3,
+      "label": "RGB32",
+      "subtype": "00000016-0000-0010-8000-00AA00389B71"
+    },
+    {
+      "index": 4,
+      "label": "unknown",
+      "subtype": "30323449-0000-0010-8000-00AA00389B71"
+    }
+  ],
+  "mftClsid": "7E570001-F00D-4A00-8000-000000000001",
+  "mftFriendlyName": "<unknown>",
+  "mftSelector": null,
+  "ok": true
+}
+""", record_calls=["GetUINT32(MF_TRANSFORM_ASYNC) = 1", "SetUINT32(MF_TRANSFORM_ASYNC_UNLOCK, 1) -> 0x00000000",
+                   OUTPUT_TYPE_SET + " -> 0x00000000", "GetInputAvailableType(stream 0, 5) -> 0xC00D36B9"],
+         record_never=["DllGetClassObject({7E570002"]),
+    Case("blank_selector_is_no_selector", ["  \t "],
+         stdout=report("<unknown>", FULL, "  \t ", ["NV12", "YUY2", "ARGB32", "RGB32", "I420"])),
+    Case("selector_matches_clsid_fragment_lowercase", ["7e570002"],
+         stdout=report("<unknown>", SYNC, "7e570002", ["NV12", "NV12"]),
+         record_calls=[OUTPUT_TYPE_SET + " -> 0x00000000"],
+         record_never=["MF_TRANSFORM_ASYNC_UNLOCK", "DllGetClassObject({7E570001"]),
+    Case("selector_matches_clsid_fragment_uppercase", [" 7E570003-F00D "],
+         stdout=report("<unknown>", NO_INPUTS, " 7E570003-F00D ", []),
+         record_calls=["GetUINT32(MF_TRANSFORM_ASYNC) = 0", "GetInputAvailableType(stream 0, 0) -> 0xC00D36B9"],
+         record_never=["MF_TRANSFORM_ASYNC_UNLOCK"]),
+    Case("selector_matches_nothing", ["  No-Such-Encoder "], status=1,
+         stderr="No enumerated hardware H.264 MFT matched selector 'no-such-encoder'. "
+                f"Available encoders: {FIXTURE_AVAILABLE}\n",
+         fixture_loaded=False),
+    Case("all_activations_fail", ["7E57FA11"], status=1,
+         stderr=lambda display: ACTIVATION_FAILED
+         + f"<unknown> [{NO_CLASS_OBJECT}]: {display(MF_E_INVALIDREQUEST)} | "
+         + f"<unknown> [{CREATION_REFUSED}]: {display(MF_E_INVALIDREQUEST)}. "
+         + f"Available encoders: {FIXTURE_AVAILABLE}\n",
+         record_calls=["DllGetClassObject({7E57FA11-F00D-4A00-8000-000000000007}",
+                       "CreateInstance(IMFTransform) -> 0x8007000E"]),
+    Case("unlock_refused", ["7e57bad1"], status=1,
+         stderr=lambda display: f"Failed to unlock async H.264 MFT: {display(0x80070005)}\n",
+         record_never=["SetOutputType"]),
+    Case("output_type_refused_with_description", ["7e57bad2"], status=1,
+         stderr="MFT SetOutputType(H264) failed: "
+                "The fixture encoder takes no 1080p60 Main profile output. (0xC00D36B4)\n",
+         record_calls=[OUTPUT_TYPE_SET + " -> 0xC00D36B4", "GetDescription", "released errorinfo"],
+         record_never=["GetInputAvailableType"]),
+    Case("input_walk_fails", ["7e57bad3"], status=1,
+         stderr=lambda display: f"MFT GetInputAvailableType failed: {display(0x80004001)}\n",
+         record_calls=["GetInputAvailableType(stream 0, 1)", "GetInputAvailableType(stream 0, 2) -> 0x80004001"]),
+
+    # The Media Foundation stand-in: every message of the program at least once.
+    stand_in("usage_line", "empty.txt", ["one", "two"], stderr=USAGE, status=2, started=False,
+             record_never=["MFStartup"]),
+    stand_in("startup_fails_with_restricted_description", "startup_fails.txt", [], status=1,
+             stderr="MFStartup failed: Media Foundation is disabled by policy. (0x80070005)\n",
+             started=False,
+             record_calls=["QueryInterface(IRestrictedErrorInfo)", "GetErrorDetails", "released errorinfo"],
+             record_never=["MFTEnumEx", "GetDescription"]),
+    stand_in("enumeration_fails_with_description", "enumeration_fails.txt", [], status=1,
+             stderr="MFTEnumEx(H264 hardware encoder) failed: "
+                    "Enumeration refused\tby the scripted platform (0x80004005)\n",
+             record_calls=["MFTEnumEx(MFT_CATEGORY_VIDEO_ENCODER, 0x00000044, null, {MFMediaType_Video, H264})",
+                           "GetDescription", "released errorinfo"]),
+    stand_in("enumeration_fails_with_wrapped_nt_status", "wrapped_nt_status.txt", [], status=1,
+             stderr=lambda display: f"MFTEnumEx(H264 hardware encoder) failed: {display(0xD0000022)}\n"),
+    stand_in("nothing_enumerated", "empty.txt", [], stderr=NO_ENCODER, status=1),
+    stand_in("count_without_array", "enumeration_without_array.txt", [], stderr=NO_ENCODER,
+             status=1, record_never=["GetAllocatedString"]),
+    stand_in("friendly_names_in_the_available_list", "friendly_names.txt", ["  ZZZ-No-Match "],
+             status=1,
+             stderr="No enumerated hardware H.264 MFT matched selector 'zzz-no-match'. Available encoders: "
+                    "Quote \"and\" backslash \\ encoder [11111111-0000-4000-8000-000000000001] | "
+                    "Tab\tnewline\nbell\x07 encoder [11111111-0000-4000-8000-000000000002] | "
+                    "\u0124\u00e4rdw\u00e2re \u00cbncoder \u2713 \U0001D11E [11111111-0000-4000-8000-000000000003] | "
+                    "<unknown> [11111111-0000-4000-8000-000000000004] | "
+                    "Cut after e [11111111-0000-4000-8000-000000000005] | "
+                    "<unknown> [<unknown>] | "
+                    "\u00dcn\u00efc\u00f6 [11111111-0000-4000-8000-000000000006] | "
+                    "\u00dcn\u00efc\u00f6d\u00e9 whole [11111111-0000-4000-8000-000000000007]\n",
+             record_never=["ActivateObject"]),
+    stand_in("escaped_name_in_the_report", "escaped_name.txt", ["QUOTE"],
+             stdout=report("Quote \"q\" back\\slash tab\t bell\x07 \u2713", "55555555-0000-4000-8000-000000000001",
+                           "QUOTE", ["H264", "NV12", "RGB32", "ARGB32", "YUY2", "I420",
+                                     "12345678-9ABC-4DEF-8123-456789ABCDEF"]),
+             record_calls=["SetUINT32(MF_TRANSFORM_ASYNC_UNLOCK, 1) -> 0x00000000"],
+             record_never=["activation#1 ActivateObject"]),
+    stand_in("vendor_order_and_shutdown_failure_ignored", "vendor_order.txt", [],
+             stdout=report("Microsoft H264 Encoder MFT", "22222222-0000-4000-8000-000000000001", None,
+                           ["NV12"]),
+             record_calls=["activation#5 ActivateObject", "activation#4 ActivateObject",
+                           "activation#2 ActivateObject", "activation#3 ActivateObject",
+                           "activation#1 ActivateObject(IMFTransform) -> 0x00000000",
+                           "MFShutdown live=0", "released errorinfo"],
+             record_never=["MF_TRANSFORM_ASYNC_UNLOCK"]),
+    stand_in("activation_failures_in_vendor_order", "activation_failures.txt", [], status=1,
+             stderr=lambda display: ACTIVATION_FAILED
+             + "NVIDIA H.264 Encoder MFT [33333333-0000-4000-8000-000000000002]: The GPU was removed. (0x887A0005) | "
+             + f"Contoso Encoder [33333333-0000-4000-8000-000000000003]: {display(0)} | "
+             + f"Microsoft H264 Encoder MFT [33333333-0000-4000-8000-000000000001]: {display(0x80004002)}. "
+             + "Available encoders: Microsoft H264 Encoder MFT [33333333-0000-4000-8000-000000000001] | "
+             + "NVIDIA H.264 Encoder MFT [33333333-0000-4000-8000-000000000002] | "
+             + "Contoso Encoder [33333333-0000-4000-8000-000000000003]\n"),
+    stand_in("only_null_entries", "null_entries.txt", [], status=1,
+             stderr=ACTIVATION_FAILED + "no activation attempts were made. Available encoders: <none>\n"),
+    stand_in("only_null_entries_with_selector", "null_entries.txt", ["NVIDIA"], status=1,
+             stderr="No enumerated hardware H.264 MFT matched selector 'nvidia'. Available encoders: <none>\n"),
+    stand_in("unlock_fails_with_empty_description", "unlock_fails.txt", [], status=1,
+             stderr="Failed to unlock async H.264 MFT: 0x80004005\n",
+             record_calls=["SetUINT32(MF_TRANSFORM_ASYNC_UNLOCK, 1) -> 0x80004005", "GetDescription"],
+             record_never=["MFCreateMediaType"]),
+    stand_in("media_type_creation_gives_no_object", "media_type_null.txt", [], status=1,
+             stderr=lambda display: f"MFCreateMediaType(output) failed: {display(0)}\n",
+             record_never=["SetOutputType"]),
+    stand_in("output_type_setter_fails", "output_setter_fails.txt", [], status=1,
+             stderr=lambda display: f"Failed to configure MFT output media type: {display(0x80070057)}\n",
+             record_calls=["SetGUID(MF_MT_MAJOR_TYPE, MFMediaType_Video) -> 0x00000000",
+                           "SetGUID(MF_MT_SUBTYPE, H264) -> 0x00000000",
+                           "SetUINT64(MF_MT_FRAME_SIZE, 8246337209400) -> 0x00000000",
+                           "SetUINT64(MF_MT_FRAME_RATE, 257698037761) -> 0x80070057",
+                           "released output-type", "released transform"],
+             record_never=["MF_MT_AVG_BITRATE", "SetOutputType"]),
+    stand_in("set_output_type_fails_with_restricted_fallback", "set_output_fails.txt", [], status=1,
+             stderr="MFT SetOutputType(H264) failed: Not supported by this encoder. (0xC00D36B4)\n",
+             record_calls=["SetUINT32(MF_MT_MPEG2_PROFILE, 77) -> 0x00000000", OUTPUT_TYPE_SET,
+                           "GetErrorDetails", "GetDescription", "released errorinfo"],
+             record_never=["GetInputAvailableType"]),
+    stand_in("input_type_success_without_object", "input_type_null.txt", [], status=1,
+             stderr=lambda display: f"MFT GetInputAvailableType failed: {display(0)}\n"),
+    stand_in("input_subtype_unreadable", "subtype_fails.txt", [], status=1,
+             stderr=lambda display: f"MFT input type GetGUID(MF_MT_SUBTYPE) failed: {display(0xC00D36E6)}\n",
+             # The transform holds the output type it was given: the type goes last.
+             record_calls=["GetGUID(MF_MT_SUBTYPE) -> 0xC00D36E6", "released input-type",
+                           "released transform", "released output-type"],
+             record_never=["GetInputAvailableType(stream 0, 2)"]),
+]
+
+
+def find(name):
+    for case in CASES:
+        if case.name == name:
+            return case
+    raise SystemExit(f"no case named {name}")
