@@ -95,6 +95,8 @@ TEST_F(EncoderEnumerationTest, ReportedLengthCutsTheNameByCharacters) {
             (std::vector<std::string>{"Encodér [" + std::string(kClsidAText) + "]",
                                       "Ünïcødé [" + std::string(kClsidBText) + "]",
                                       "GPU \U0001F3A5 MFT [" + std::string(kClsidCText) + "]"}));
+  enumeration->candidates.clear();
+  EXPECT_TRUE(platform_.released_exactly_once_before_shutdown());
 }
 
 TEST_F(EncoderEnumerationTest, SelectorIsTrimmedFoldedAndMatchedAgainstNameOrClsid) {
@@ -160,6 +162,8 @@ TEST_F(EncoderEnumerationTest, WalkReadsEachEntryInTurnAndFreesTheArrayLast) {
                    "CoTaskMemFree", "GetGUID amd" + clsid, "Release amd",
                    "GetAllocatedString nvidia" + name, "CoTaskMemFree", "GetGUID nvidia" + clsid,
                    "CoTaskMemFree"}));
+  enumeration->candidates.clear();
+  EXPECT_TRUE(platform_.released_exactly_once_before_shutdown());
 }
 
 }  // namespace
