@@ -13,6 +13,7 @@
 #include <string>
 #include <variant>
 
+#include "caller_memory.h"
 #include "error_information.h"
 #include "known_guids.h"
 #include "tracked_object.h"
@@ -72,7 +73,7 @@ class AttributeStore : public TrackedObject<Interface> {
     const auto* wide = std::get_if<WideValue>(&found->second);
     if (wide == nullptr) return recorded(call, kAttributeInvalidType);
     const std::size_t bytes = (wide->text.size() + 1) * sizeof(wchar_t);
-    auto* copy = static_cast<wchar_t*>(CoTaskMemAlloc(bytes));
+    auto* copy = static_cast<wchar_t*>(allocate_for_caller(bytes, "allocated-string"));
     if (copy == nullptr) return recorded(call, E_OUTOFMEMORY);
     wide->text.copy(copy, wide->text.size());
     copy[wide->text.size()] = L'\0';

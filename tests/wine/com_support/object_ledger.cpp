@@ -1,5 +1,6 @@
 #include "object_ledger.h"
 
+#include <map>
 #include <mutex>
 #include <set>
 
@@ -10,7 +11,7 @@ namespace {
 
 struct Ledger {
   std::mutex mutex;
-  int next_id = 1;
+  std::map<std::string, int, std::less<>> next_id;  // per kind, from 1
   std::set<std::string> alive;
   int misused = 0;
 };
@@ -28,7 +29,7 @@ std::string object_born(std::string_view kind) {
   std::string name;
   {
     std::lock_guard lock(book.mutex);
-    name = std::string(kind) + "#" + std::to_string(book.next_id++);
+    name = std::string(kind) + "#" + std::to_string(++book.next_id[std::string(kind)]);
     book.alive.insert(name);
   }
   record_line("new " + name);

@@ -9,7 +9,7 @@
 
 namespace velkaron::wine_test {
 
-// A new object of the kind; returns its name, e.g. "transform#3".
+// A new object of the kind; returns its name, numbered within its kind: "transform#1".
 std::string object_born(std::string_view kind);
 void object_died(std::string_view name);
 void object_misused(std::string_view name, std::string_view method);

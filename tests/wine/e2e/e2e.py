@@ -242,7 +242,7 @@ def check_record(kind, path, case):
         return [f"{kind} record missing: {path}"]
     lines = path.read_text(encoding="utf-8", errors="replace").splitlines()
     failures = [f"{kind} record: {line}" for line in lines
-                if line.startswith("MISUSE") or line.startswith("SCENARIO ERROR")]
+                if line.startswith(("MISUSE", "SCENARIO ERROR", "cannot watch"))]
     if not lines or lines[-1] != "detach live=0 misused=0":
         failures.append(f"{kind} record: objects left or misused at the end: "
                         f"{lines[-1] if lines else '(empty)'}")

@@ -11,6 +11,7 @@
 
 #include <string>
 
+#include "caller_memory.h"
 #include "event_record.h"
 #include "object_ledger.h"
 #include "scenario.h"
@@ -95,6 +96,7 @@ extern "C" HRESULT WINAPI MFStartup(ULONG version, DWORD flags) {
     }
     scenario = std::move(outcome.scenario);
   }
+  if (!watch_caller_memory()) record_line("cannot watch the memory handed to the program");
   const HRESULT status = scripted(scenario.startup);
   record_line(call + " -> " + hresult_hex(status));
   return status;
@@ -125,7 +127,8 @@ extern "C" HRESULT WINAPI MFTEnumEx(GUID category, UINT32 flags,
   if (scenario.enumeration_without_array) {
     *count = total;
   } else if (total > 0) {
-    auto** array = static_cast<IMFActivate**>(CoTaskMemAlloc(total * sizeof(IMFActivate*)));
+    auto** array = static_cast<IMFActivate**>(
+        allocate_for_caller(total * sizeof(IMFActivate*), "activation-array"));
     if (array == nullptr) return E_OUTOFMEMORY;
     for (UINT32 i = 0; i < total; ++i) {
       const EncoderScript& encoder = scenario.encoders[i];
