@@ -10,6 +10,7 @@
 #include "front_end_fixture.h"
 #include "launcher.h"
 #include "platform/platform_error.h"
+#include "platform/wide_text.h"
 #include "report/pretty_json.h"
 
 namespace velkaron::wine_test {
@@ -32,25 +33,7 @@ ChildRun run(const std::wstring& program, std::wstring_view arguments,
 }
 
 std::string utf8(std::wstring_view text) {
-  std::string bytes;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char32_t c = text[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char32_t>(text[++i]) - 0xDC00);
-    }
-    const auto put = [&bytes](char32_t b) { bytes += static_cast<char>(b); };
-    if (c < 0x80) {
-      put(c);
-    } else if (c < 0x800) {
-      put(0xC0 | (c >> 6)), put(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      put(0xE0 | (c >> 12)), put(0x80 | ((c >> 6) & 0x3F)), put(0x80 | (c & 0x3F));
-    } else {
-      put(0xF0 | (c >> 18)), put(0x80 | ((c >> 12) & 0x3F)), put(0x80 | ((c >> 6) & 0x3F)),
-          put(0x80 | (c & 0x3F));
-    }
-  }
-  return bytes;
+  return platform::decode_utf16_lossy(text);
 }
 
 // The real probe's answer depends on the encoders the prefix has: either one
