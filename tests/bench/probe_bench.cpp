@@ -1,0 +1,238 @@
+// probe_bench ENTRIES: one run of the probe and the rendering of its report on the substitute
+// platform, with one encoder that offers ENTRIES input types, for tools/bench to measure.
+//
+// The platform objects here are deliberately lean: no ledger and no allocation per call, one
+// media type object reused for every index (the probe releases each type before asking for the
+// next, and this driver stops if it does not), so that instruction counts, allocations and the
+// heap peak are the probe's own and not the test double's. Everything measured happens inside
+// velkaron_bench_measured_run, which tools/bench names to callgrind.
+//
+// Prints one line: entries, allocations and bytes allocated by operator new inside the run, the
+// largest number of bytes live at once, and the length of the rendered document.
+
+#include <malloc.h>
+#include <charconv>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
+#include <new>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/platform_api.h"
+#include "platform/substitute/substitute_platform.h"
+#include "remote/webrtc/run_probe.h"
+#include "report/pretty_json.h"
+
+namespace {
+
+// operator new inside the measured run: calls, bytes asked for, and the peak of the bytes live
+// (as malloc sized the blocks). Not inlined anywhere, so that a tool that replaces the allocator
+// (valgrind) replaces every call alike; the counts are then simply not kept.
+struct AllocationCount {
+  bool counting = false;
+  std::size_t calls = 0;
+  std::size_t bytes = 0;
+  std::size_t live = 0;
+  std::size_t peak = 0;
+};
+AllocationCount g_allocations;
+
+[[gnu::noinline]] void* counted_allocate(std::size_t size) {
+  void* block = std::malloc(size == 0 ? 1 : size);
+  if (block == nullptr) throw std::bad_alloc();
+  if (g_allocations.counting) {
+    ++g_allocations.calls;
+    g_allocations.bytes += size;
+    g_allocations.live += malloc_usable_size(block);
+    if (g_allocations.live > g_allocations.peak) g_allocations.peak = g_allocations.live;
+  }
+  return block;
+}
+
+[[gnu::noinline]] void counted_free(void* block) noexcept {
+  if (block == nullptr) return;
+  // Blocks from before the run may be freed inside it: never count below zero.
+  const std::size_t size = malloc_usable_size(block);
+  if (g_allocations.counting) g_allocations.live -= size <= g_allocations.live ? size : 0;
+  std::free(block);
+}
+
+[[noreturn]] void stop(const char* why) {
+  std::fprintf(stderr, "probe_bench: %s\n", why);
+  std::exit(2);
+}
+
+constexpr GUID video_subtype(std::uint32_t fourcc) {
+  return {fourcc, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+}
+// NV12, YUY2, ARGB32, RGB32 and IYUV (which the probe has no label for), in turn.
+constexpr GUID kSubtypes[] = {video_subtype(0x3231564E), video_subtype(0x32595559),
+                              video_subtype(0x00000015), video_subtype(0x00000016),
+                              video_subtype(0x56555949)};
+constexpr GUID kClsid = {
+    0x12345678, 0x9ABC, 0x4DEF, {0x81, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF}};
+
+// Reference counting only; a release past zero stops the bench.
+template <class Interface>
+class Lean : public Interface {
+ public:
+  HRESULT QueryInterface(REFIID, void** object) override {
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG AddRef() override { return ++references_; }
+  ULONG Release() override {
+    if (references_ == 0) stop("a platform object was released once too often");
+    return --references_;
+  }
+  Interface* hand_out() {
+    ++references_;
+    return this;
+  }
+  ULONG references() const { return references_; }
+
+ private:
+  ULONG references_ = 0;
+};
+
+// Answers every key alike: the probe asks each object for only the values it needs.
+template <class Interface>
+class LeanAttributes : public Lean<Interface> {
+ public:
+  GUID guid{};
+  UINT32 number = 0;
+
+  HRESULT GetUINT32(REFGUID, UINT32* value) override {
+    *value = number;
+    return S_OK;
+  }
+  HRESULT GetGUID(REFGUID, GUID* value) override {
+    *value = guid;
+    return S_OK;
+  }
+  HRESULT GetAllocatedString(REFGUID, LPWSTR* value, UINT32* length) override {
+    constexpr std::u16string_view kName = u"Bench H264 Encoder MFT";
+    *value = velkaron::substitute::alloc_task_string(kName);
+    *length = static_cast<UINT32>(kName.size());
+    return S_OK;
+  }
+  HRESULT SetUINT32(REFGUID, UINT32) override { return S_OK; }
+  HRESULT SetUINT64(REFGUID, UINT64) override { return S_OK; }
+  HRESULT SetGUID(REFGUID, REFGUID) override { return S_OK; }
+};
+
+class LeanMediaType : public LeanAttributes<IMFMediaType> {};
+class LeanStore : public LeanAttributes<IMFAttributes> {};
+
+class LeanTransform : public Lean<IMFTransform> {
+ public:
+  std::uint32_t input_types = 0;
+  LeanStore store;
+  LeanMediaType offered;
+
+  HRESULT GetAttributes(IMFAttributes** attributes) override {
+    *attributes = store.hand_out();
+    return S_OK;
+  }
+  HRESULT GetInputAvailableType(DWORD, DWORD index, IMFMediaType** type) override {
+    if (index >= input_types) return MF_E_NO_MORE_TYPES;
+    if (offered.references() != 0) stop("the probe held two input types at once");
+    offered.guid = kSubtypes[index % std::size(kSubtypes)];
+    *type = offered.hand_out();
+    return S_OK;
+  }
+  HRESULT SetOutputType(DWORD, IMFMediaType*, DWORD) override { return S_OK; }
+};
+
+class LeanActivate : public LeanAttributes<IMFActivate> {
+ public:
+  LeanTransform* transform = nullptr;
+
+  HRESULT ActivateObject(REFIID, void** object) override {
+    *object = static_cast<IMFTransform*>(transform->hand_out());
+    return S_OK;
+  }
+};
+
+LeanTransform g_transform;
+LeanActivate g_activate;
+LeanMediaType g_output_type;
+
+void script_platform(std::uint32_t input_types) {
+  g_transform.input_types = input_types;
+  g_transform.store.number = 1;  // asynchronous: the unlock is part of the run
+  g_activate.guid = kClsid;
+  g_activate.transform = &g_transform;
+
+  velkaron::substitute::Script& script = velkaron::substitute::script();
+  script.mft_enum_ex = [](IMFActivate*** activates, UINT32* count) {
+    auto* slots = static_cast<IMFActivate**>(CoTaskMemAlloc(sizeof(IMFActivate*)));
+    slots[0] = g_activate.hand_out();
+    *activates = slots;
+    *count = 1;
+    return S_OK;
+  };
+  script.create_media_type = [](IMFMediaType** type) {
+    *type = g_output_type.hand_out();
+    return S_OK;
+  };
+}
+
+}  // namespace
+
+[[gnu::noinline]] void* operator new(std::size_t size) {
+  return counted_allocate(size);
+}
+[[gnu::noinline]] void* operator new[](std::size_t size) {
+  return counted_allocate(size);
+}
+[[gnu::noinline]] void operator delete(void* pointer) noexcept {
+  counted_free(pointer);
+}
+[[gnu::noinline]] void operator delete[](void* pointer) noexcept {
+  counted_free(pointer);
+}
+[[gnu::noinline]] void operator delete(void* pointer, std::size_t) noexcept {
+  counted_free(pointer);
+}
+[[gnu::noinline]] void operator delete[](void* pointer, std::size_t) noexcept {
+  counted_free(pointer);
+}
+
+// The measured part: the probe's run and the rendering of its report. Returns the document's
+// length, or 0 when the run ended with a message.
+extern "C" [[gnu::noinline]] std::size_t velkaron_bench_measured_run() {
+  g_allocations.counting = true;
+  const velkaron::probe::ProbeOutcome outcome = velkaron::probe::run_probe(std::nullopt);
+  std::size_t length = 0;
+  if (outcome) length = velkaron::report::to_pretty_json(*outcome).size();
+  g_allocations.counting = false;
+  return length;
+}
+
+int main(int argc, char** argv) {
+  std::uint32_t entries = 0;
+  const std::string_view given = argc == 2 ? argv[1] : "";
+  const auto parsed = std::from_chars(given.data(), given.data() + given.size(), entries);
+  if (given.empty() || parsed.ec != std::errc() || parsed.ptr != given.data() + given.size()) {
+    std::fprintf(stderr, "usage: probe_bench ENTRIES\n");
+    return 2;
+  }
+
+  script_platform(entries);
+  const std::size_t length = velkaron_bench_measured_run();
+  if (length == 0) stop("the probe ended with a message instead of a report");
+  if (g_activate.references() + g_transform.references() + g_transform.store.references() +
+          g_transform.offered.references() + g_output_type.references() !=
+      0) {
+    stop("the probe left a platform object unreleased");
+  }
+  std::printf(
+      "entries=%u allocations=%zu allocated_bytes=%zu peak_live_bytes=%zu document_bytes=%zu\n",
+      entries, g_allocations.calls, g_allocations.bytes, g_allocations.peak, length);
+  return 0;
+}
