@@ -15,6 +15,7 @@ run the program from a folder of their own beside the scripted mfplat stand-in.
 """
 
 import argparse
+import json
 import os
 import re
 import shutil
@@ -148,6 +149,16 @@ class Runner:
         self.options = options
         self.work = Path(options.work).resolve()
         self.prefixes = {"bare": self.work / "prefix-bare", "fixture": self.work / "prefix-fixture"}
+        self.texts_cache = self.work / "system_texts.json"
+
+    def system_texts(self, case, folder):
+        needed = codes_needed(case)
+        if self.texts_cache.exists():
+            cached = {int(code): text for code, text in json.loads(self.texts_cache.read_text()).items()}
+            if needed <= cached.keys():
+                return cached
+        return SystemTexts(self.options.system_message, self.prefixes["bare"]).display_texts(
+            needed, folder)
 
     def prepare(self):
         bare, fixture = self.prefixes["bare"], self.prefixes["fixture"]
@@ -158,6 +169,10 @@ class Runner:
             subprocess.run(["cp", "-a", str(bare), str(fixture)], check=True)
         make_prefix(bare)
         make_prefix(fixture, register_tool=self.options.register_tool)
+        # The system texts of every case at once: one run of the helper instead of one a case.
+        codes = set().union(*(codes_needed(case) for case in cases.CASES))
+        texts = SystemTexts(self.options.system_message, bare).display_texts(codes, self.work)
+        self.texts_cache.write_text(json.dumps({str(code): text for code, text in texts.items()}))
         return 0
 
     def cleanup(self):
@@ -187,8 +202,7 @@ class Runner:
             records["fixture"] = folder / "fixture.record"
             extra["VELKARON_FIXTURE_RECORD"] = windows_path(records["fixture"])
 
-        texts = SystemTexts(self.options.system_message, prefix).display_texts(
-            codes_needed(case), folder)
+        texts = self.system_texts(case, folder)
         expected = (resolve(case.stdout, texts), resolve(case.stderr, texts), case.status)
 
         actual = self.run_program(exe, case.args, wine_environment(prefix, extra), folder, records)
