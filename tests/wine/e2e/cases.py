@@ -156,6 +156,11 @@ CASES = [
     # The Media Foundation stand-in: every message of the program at least once.
     stand_in("usage_line", "empty.txt", ["one", "two"], stderr=USAGE, status=2, started=False,
              record_never=["MFStartup"]),
+    stand_in("com_refuses_the_multithreaded_apartment", "single_threaded_apartment.txt", [],
+             status=1, started=False,
+             stderr=lambda display: f"CoInitializeEx failed: {display(0x80010106)}\n",
+             record_calls=["main thread in a single-threaded apartment -> 0x00000000"],
+             record_never=["MFStartup"]),
     stand_in("startup_fails_with_restricted_description", "startup_fails.txt", [], status=1,
              stderr="MFStartup failed: Media Foundation is disabled by policy. (0x80070005)\n",
              started=False,

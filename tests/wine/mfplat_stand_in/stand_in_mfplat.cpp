@@ -21,6 +21,25 @@ namespace velkaron::wine_test {
 namespace {
 
 Scenario scenario;
+std::string scenario_problem;
+
+// Read when the DLL is loaded: the apartment must be chosen before the
+// program's first COM call.
+void read_scenario_file() {
+  const std::wstring path = environment_text(L"VELKARON_MFPLAT_SCENARIO");
+  if (path.empty()) return;
+  ScenarioOutcome outcome = read_scenario(path);
+  scenario_problem = std::move(outcome.problem);
+  if (!scenario_problem.empty()) {
+    record_line("SCENARIO ERROR " + scenario_problem);
+    return;
+  }
+  scenario = std::move(outcome.scenario);
+  if (scenario.single_threaded_apartment) {
+    const HRESULT status = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    record_line("main thread in a single-threaded apartment -> " + hresult_hex(status));
+  }
+}
 
 HRESULT scripted(const ScriptedStatus& status) {
   return status.information ? fail_with(status.status, &*status.information) : status.status;
@@ -78,6 +97,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) {
     open_record(L"VELKARON_MFPLAT_RECORD");
     record_line("attach");
+    read_scenario_file();
   } else if (reason == DLL_PROCESS_DETACH) {
     record_line("detach " + ledger_summary());
   }
@@ -87,15 +107,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
 extern "C" HRESULT WINAPI MFStartup(ULONG version, DWORD flags) {
   const std::string call = "MFStartup(" + hresult_hex(static_cast<HRESULT>(version)) + ", " +
                            std::to_string(flags) + ")";
-  const std::wstring path = environment_text(L"VELKARON_MFPLAT_SCENARIO");
-  if (!path.empty()) {
-    ScenarioOutcome outcome = read_scenario(path);
-    if (!outcome.problem.empty()) {
-      record_line("SCENARIO ERROR " + outcome.problem);
-      return E_INVALIDARG;
-    }
-    scenario = std::move(outcome.scenario);
-  }
+  if (!scenario_problem.empty()) return E_INVALIDARG;
   if (!watch_caller_memory()) record_line("cannot watch the memory handed to the program");
   const HRESULT status = scripted(scenario.startup);
   record_line(call + " -> " + hresult_hex(status));
