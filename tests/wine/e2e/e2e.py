@@ -11,7 +11,6 @@ run the program from a folder of their own beside the scripted mfplat stand-in.
     e2e.py [paths] run CASE       run one case of cases.py
     e2e.py [paths] cleanup        end the Wine processes of the prefixes
     e2e.py list                   the case names, one a line
-    e2e.py prefix DIR [--register TOOL [--demo]]   a prefix for tools/run and tools/demo
 """
 
 import argparse
@@ -63,19 +62,18 @@ def prefix_ready(prefix):
     return (Path(prefix) / ".velkaron-prefix-ready").exists()
 
 
-def register_fixture(prefix, register_tool, demo=False):
-    command = ["wine", str(register_tool)] + (["--demo"] if demo else [])
-    status = subprocess.run(command, env=wine_environment(prefix), stdin=subprocess.DEVNULL,
+def register_fixture(prefix, register_tool):
+    status = subprocess.run(["wine", str(register_tool)], env=wine_environment(prefix), stdin=subprocess.DEVNULL,
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                             timeout=RUN_TIMEOUT).returncode
     if status != 0:
         sys.exit(f"registering the fixture encoders in {prefix} failed")
 
 
-def make_prefix(prefix, register_tool=None, demo=False):
+def make_prefix(prefix, register_tool=None):
     wine_prefix("start", prefix)
     if register_tool:
-        register_fixture(prefix, register_tool, demo)
+        register_fixture(prefix, register_tool)
 
 
 class SystemTexts:
@@ -287,16 +285,11 @@ def main():
     parser.add_argument("--stand-in", help="the mfplat stand-in DLL")
     parser.add_argument("--register-tool", help="the fixture's registration tool")
     parser.add_argument("--system-message", help="the system message helper")
-    parser.add_argument("command", choices=["prepare", "run", "cleanup", "list", "prefix"])
-    parser.add_argument("name", nargs="?", help="the case, or the prefix folder")
-    parser.add_argument("--register", help="prefix: register the fixture with this tool")
-    parser.add_argument("--demo", action="store_true", help="prefix: only the demo encoders")
+    parser.add_argument("command", choices=["prepare", "run", "cleanup", "list"])
+    parser.add_argument("name", nargs="?", help="the case to run")
     options = parser.parse_args()
     if options.command == "list":
         print("\n".join(case.name for case in cases.CASES))
-        return 0
-    if options.command == "prefix":
-        make_prefix(Path(options.name).resolve(), options.register, options.demo)
         return 0
     runner = Runner(options)
     if options.command == "prepare":
