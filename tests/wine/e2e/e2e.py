@@ -10,6 +10,7 @@ run the program from a folder of their own beside the scripted mfplat stand-in.
     e2e.py [paths] prepare        create the prefixes (once) and register the fixture
     e2e.py [paths] run CASE       run one case of cases.py
     e2e.py [paths] cleanup        end the Wine processes of the prefixes
+    e2e.py [paths] stand-in-exports   the stand-in exports all the program imports from mfplat
     e2e.py list                   the case names, one a line
 """
 
@@ -24,6 +25,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import cases  # noqa: E402
+import pe_names  # noqa: E402
 
 SCENARIOS = Path(__file__).resolve().parent / "scenarios"
 # The only stderr lines that are not the program's: Wine's own, seen now and then at exit.
@@ -277,6 +279,18 @@ def check_record(kind, path, case):
     return failures
 
 
+def check_stand_in_exports(exe, stand_in):
+    """A function the program imports from mfplat that the stand-in lacks would
+    keep the program from loading at all in every stand-in case."""
+    imported = pe_names.PeImage(exe).imports("mfplat.dll")
+    missing = sorted(set(imported) - set(pe_names.PeImage(stand_in).exports()))
+    print(f"the program imports from mfplat.dll: {', '.join(imported)}")
+    if missing:
+        print(f"the stand-in does not export: {', '.join(missing)}")
+        return 1
+    return 0
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__,
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
@@ -285,12 +299,15 @@ def main():
     parser.add_argument("--stand-in", help="the mfplat stand-in DLL")
     parser.add_argument("--register-tool", help="the fixture's registration tool")
     parser.add_argument("--system-message", help="the system message helper")
-    parser.add_argument("command", choices=["prepare", "run", "cleanup", "list"])
+    parser.add_argument("command",
+                        choices=["prepare", "run", "cleanup", "list", "stand-in-exports"])
     parser.add_argument("name", nargs="?", help="the case to run")
     options = parser.parse_args()
     if options.command == "list":
         print("\n".join(case.name for case in cases.CASES))
         return 0
+    if options.command == "stand-in-exports":
+        return check_stand_in_exports(options.exe, options.stand_in)
     runner = Runner(options)
     if options.command == "prepare":
         return runner.prepare()
