@@ -27,6 +27,16 @@
 #include "remote/webrtc/run_probe.h"
 #include "report/pretty_json.h"
 
+// A sanitizer brings its own allocator, which must see every block: the counts are then not kept.
+#if defined(__SANITIZE_ADDRESS__)
+#elif defined(__has_feature)
+#if !__has_feature(address_sanitizer)
+#define VELKARON_BENCH_COUNTS_ALLOCATIONS 1
+#endif
+#else
+#define VELKARON_BENCH_COUNTS_ALLOCATIONS 1
+#endif
+
 namespace {
 
 // operator new inside the measured run: calls, bytes asked for, and the peak of the bytes live
@@ -41,6 +51,7 @@ struct AllocationCount {
 };
 AllocationCount g_allocations;
 
+#if defined(VELKARON_BENCH_COUNTS_ALLOCATIONS)
 [[gnu::noinline]] void* counted_allocate(std::size_t size) {
   void* block = std::malloc(size == 0 ? 1 : size);
   if (block == nullptr) throw std::bad_alloc();
@@ -60,6 +71,7 @@ AllocationCount g_allocations;
   if (g_allocations.counting) g_allocations.live -= size <= g_allocations.live ? size : 0;
   std::free(block);
 }
+#endif
 
 [[noreturn]] void stop(const char* why) {
   std::fprintf(stderr, "probe_bench: %s\n", why);
@@ -184,6 +196,7 @@ void script_platform(std::uint32_t input_types) {
 
 }  // namespace
 
+#if defined(VELKARON_BENCH_COUNTS_ALLOCATIONS)
 [[gnu::noinline]] void* operator new(std::size_t size) {
   return counted_allocate(size);
 }
@@ -202,6 +215,7 @@ void script_platform(std::uint32_t input_types) {
 [[gnu::noinline]] void operator delete[](void* pointer, std::size_t) noexcept {
   counted_free(pointer);
 }
+#endif
 
 // The measured part: the probe's run and the rendering of its report. Returns the document's
 // length, or 0 when the run ended with a message.
