@@ -5,6 +5,7 @@
 #include "event_record.h"
 #include "known_guids.h"
 #include "object_ledger.h"
+#include "platform/com_ptr.h"
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
@@ -120,10 +121,10 @@ HRESULT fail_with(HRESULT status, const ErrorInformation* information) {
     SetErrorInfo(0, nullptr);
     return status;
   }
-  // Memory never returned: see TrackedObject.
-  auto* error_info = new ScriptedErrorInfo(*information);
-  SetErrorInfo(0, error_info);
-  error_info->Release();  // the thread's slot holds the one reference now
+  // Memory never returned: see TrackedObject. The thread's slot keeps the one
+  // reference that remains once ours goes.
+  platform::com_ptr<ScriptedErrorInfo> error_info(new ScriptedErrorInfo(*information));
+  SetErrorInfo(0, error_info.get());
   return status;
 }
 

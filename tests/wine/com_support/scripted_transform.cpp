@@ -1,5 +1,6 @@
 #include "scripted_transform.h"
 
+#include "platform/com_ptr.h"
 #include "tracked_media_type.h"
 
 namespace velkaron::wine_test {
@@ -67,7 +68,7 @@ class ScriptedTransform final : public TrackedObject<IMFTransform> {
     }
     if (!script_.attributes_null) {
       attributes_->AddRef();
-      *attributes = attributes_;
+      *attributes = attributes_.get();
     }
     return recorded(script_.attributes_null ? "GetAttributes (no object)"
                                             : "GetAttributes = " + attributes_->name(),
@@ -82,9 +83,8 @@ class ScriptedTransform final : public TrackedObject<IMFTransform> {
     if (script_.set_output_failure) return recorded(call, script_.set_output_failure->raise());
     if (type == nullptr || stream != 0) return recorded(call, E_INVALIDARG);
     // Like a real transform, keep the type in force until the transform goes.
-    if (output_type_ != nullptr) output_type_->Release();
     type->AddRef();
-    output_type_ = type;
+    output_type_ = platform::com_ptr<IMFMediaType>(type);
     return recorded(call, S_OK);
   }
 
@@ -177,9 +177,8 @@ class ScriptedTransform final : public TrackedObject<IMFTransform> {
   bool answers_interface(REFIID iid) const override { return same_guid(iid, kIidTransform); }
 
   void on_last_release() override {
-    attributes_->Release();
-    if (output_type_ != nullptr) output_type_->Release();
-    output_type_ = nullptr;
+    attributes_.reset();
+    output_type_.reset();
   }
 
   HRESULT recorded(const std::string& call, HRESULT status) const {
@@ -192,8 +191,8 @@ class ScriptedTransform final : public TrackedObject<IMFTransform> {
   }
 
   TransformScript script_;
-  TransformAttributes* attributes_ = new TransformAttributes;
-  IMFMediaType* output_type_ = nullptr;
+  platform::com_ptr<TransformAttributes> attributes_{new TransformAttributes};
+  platform::com_ptr<IMFMediaType> output_type_;
 };
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "event_record.h"
 #include "fixture_encoders.h"
 #include "object_ledger.h"
+#include "platform/com_ptr.h"
 #include "tracked_object.h"
 
 namespace velkaron::wine_test {
@@ -24,10 +25,8 @@ class FixtureClassFactory final : public TrackedObject<IClassFactory> {
     const std::string call = "CreateInstance(" + guid_name(iid) + ")";
     if (outer != nullptr) return recorded(call, CLASS_E_NOAGGREGATION);
     if (encoder_.factory == FactoryBehaviour::CreateFails) return recorded(call, E_OUTOFMEMORY);
-    IMFTransform* transform = make_scripted_transform(encoder_.transform);
-    const HRESULT status = transform->QueryInterface(iid, out);
-    transform->Release();
-    return recorded(call, status);
+    const platform::com_ptr<IMFTransform> transform(make_scripted_transform(encoder_.transform));
+    return recorded(call, transform->QueryInterface(iid, out));
   }
   HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
 
@@ -66,9 +65,8 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, 
     return CLASS_E_CLASSNOTAVAILABLE;
   }
   // Memory never returned: see TrackedObject.
-  auto* factory = new FixtureClassFactory(*encoder);
+  const velkaron::platform::com_ptr<FixtureClassFactory> factory(new FixtureClassFactory(*encoder));
   const HRESULT status = factory->QueryInterface(iid, out);
-  factory->Release();
   record_line(call + " -> " + hresult_hex(status));
   return status;
 }

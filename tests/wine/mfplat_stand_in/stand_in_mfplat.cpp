@@ -14,6 +14,7 @@
 #include "caller_memory.h"
 #include "event_record.h"
 #include "object_ledger.h"
+#include "platform/com_ptr.h"
 #include "scenario.h"
 #include "tracked_media_type.h"
 
@@ -62,10 +63,8 @@ class ScriptedActivation final : public AttributeStore<IMFActivate> {
     *out = nullptr;
     if (FAILED(script_.activation.status)) return recorded(call, scripted(script_.activation));
     if (script_.activation.null_object) return recorded(call + " (no object)", S_OK);
-    IMFTransform* transform = make_scripted_transform(script_.transform);
-    const HRESULT status = transform->QueryInterface(iid, out);
-    transform->Release();
-    return recorded(call, status);
+    const platform::com_ptr<IMFTransform> transform(make_scripted_transform(script_.transform));
+    return recorded(call, transform->QueryInterface(iid, out));
   }
   HRESULT STDMETHODCALLTYPE ShutdownObject() override { return unsupported("ShutdownObject"); }
   HRESULT STDMETHODCALLTYPE DetachObject() override { return unsupported("DetachObject"); }
