@@ -7,8 +7,10 @@ gives the text that follows a message's context words ("Call failed.
 system's FormatMessageW at test time.
 
 Under Wine's own Media Foundation an enumerated encoder has no friendly name
-("<unknown>"), encoders come in the order of their CLSIDs, and any failure to
-create the transform comes back from ActivateObject as MF_E_INVALIDREQUEST.
+("<unknown>"), the fixture encoders come in the order listed below (their
+CLSIDs' order, which is also the order they are registered in), and any
+failure to create the transform comes back from ActivateObject as
+MF_E_INVALIDREQUEST.
 """
 
 import json
