@@ -3,8 +3,9 @@
 
 The picture: three coloured bars (the pixel formats) pointing into a chip (the encoder), on a
 rounded blue tile. It is drawn from a few shapes in unit coordinates, sampled several times per
-pixel, at every size the .ico holds. Only the standard library is used: the sizes up to 64 pixels are
-stored as 32-bit bitmaps, the 256-pixel one as PNG, as Windows expects.
+pixel, at every size the .ico holds. Only the standard library is used: the sizes below 32 pixels
+are stored as 32-bit bitmaps, the larger ones as PNG (which Windows reads from Vista on, and which
+keeps the exe small).
 
   make_icon.py OUT.ico     write the icon
   make_icon.py --check ICO  exit 1 unless ICO holds exactly the images this script draws
@@ -18,7 +19,7 @@ import sys
 import zlib
 
 SIZES = (16, 20, 24, 32, 40, 48, 64, 256)
-PNG_FROM = 256  # sizes from here on are stored as PNG
+PNG_FROM = 32  # sizes from here on are stored as PNG
 
 
 def samples(size: int) -> int:
