@@ -1,11 +1,12 @@
 #include "platform/substitute/substitute_platform.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <utility>
+
+#include "platform/platform_error.h"
 
 namespace velkaron::substitute {
 namespace {
@@ -18,10 +19,18 @@ IErrorInfo* g_thread_error_info = nullptr;
 char g_ntdll_module;
 char g_process_heap;
 
+// Flags and message ids in the ledger read as the error text writes codes.
 std::string hex(std::uint32_t value) {
-  char text[11];
-  std::snprintf(text, sizeof text, "0x%08X", value);
-  return text;
+  return platform::hresult_text(static_cast<HRESULT>(value));
+}
+
+// Copies `text` and its terminator into `units`, which has room for both.
+WCHAR* copy_with_terminator(void* units, std::u16string_view text) {
+  if (units == nullptr) std::abort();
+  auto* copy = static_cast<WCHAR*>(units);
+  std::memcpy(copy, text.data(), text.size() * sizeof(WCHAR));
+  copy[text.size()] = u'\0';
+  return copy;
 }
 
 // A BSTR's length prefix sits in the four bytes before its first unit.
@@ -54,19 +63,13 @@ BSTR alloc_bstr(std::u16string_view text) {
   if (block == nullptr) std::abort();
   const BstrHeader header{static_cast<std::uint32_t>(text.size() * sizeof(WCHAR))};
   std::memcpy(block, &header, sizeof header);
-  auto* units = reinterpret_cast<WCHAR*>(block + sizeof(BstrHeader));
-  std::memcpy(units, text.data(), text.size() * sizeof(WCHAR));
-  units[text.size()] = u'\0';
+  WCHAR* units = copy_with_terminator(block + sizeof(BstrHeader), text);
   g_ledger.bstrs.insert(units);
   return units;
 }
 
 LPWSTR alloc_task_string(std::u16string_view text) {
-  auto* units = static_cast<WCHAR*>(CoTaskMemAlloc((text.size() + 1) * sizeof(WCHAR)));
-  if (units == nullptr) std::abort();
-  std::memcpy(units, text.data(), text.size() * sizeof(WCHAR));
-  units[text.size()] = u'\0';
-  return units;
+  return copy_with_terminator(CoTaskMemAlloc((text.size() + 1) * sizeof(WCHAR)), text);
 }
 
 }  // namespace velkaron::substitute
@@ -176,10 +179,8 @@ DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD message_id, DWORD /*lang
   *out = nullptr;
   const std::optional<std::u16string> text = g_script.system_message(message_id, from_module);
   if (!text) return 0;
-  auto* units = static_cast<WCHAR*>(std::malloc((text->size() + 1) * sizeof(WCHAR)));
-  if (units == nullptr) std::abort();
-  std::memcpy(units, text->data(), text->size() * sizeof(WCHAR));
-  units[text->size()] = u'\0';
+  WCHAR* units = velkaron::substitute::copy_with_terminator(
+      std::malloc((text->size() + 1) * sizeof(WCHAR)), *text);
   g_ledger.heap_blocks.insert(units);
   *out = units;
   return static_cast<DWORD>(text->size());
