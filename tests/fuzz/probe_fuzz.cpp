@@ -32,13 +32,13 @@ namespace {
 namespace mf = velkaron::probe::mf;
 using velkaron::report::JsonValue;
 using velkaron::report::ReportObject;
-using velkaron::testing::ScriptedActivate;
-using velkaron::testing::ScriptedAttributeStore;
-using velkaron::testing::ScriptedErrorInfo;
-using velkaron::testing::ScriptedMediaType;
-using velkaron::testing::ScriptedPlatform;
-using velkaron::testing::ScriptedRestrictedErrorInfo;
-using velkaron::testing::ScriptedTransform;
+using velkaron::test_support::ScriptedActivate;
+using velkaron::test_support::ScriptedAttributeStore;
+using velkaron::test_support::ScriptedErrorInfo;
+using velkaron::test_support::ScriptedMediaType;
+using velkaron::test_support::ScriptedPlatform;
+using velkaron::test_support::ScriptedRestrictedErrorInfo;
+using velkaron::test_support::ScriptedTransform;
 
 constexpr std::size_t kMaxEncoders = 6;
 constexpr std::size_t kMaxInputTypes = 12;

@@ -18,7 +18,7 @@
 #include "platform/guid.h"
 #include "platform/substitute/substitute_platform.h"
 
-namespace velkaron::testing {
+namespace velkaron::test_support {
 
 template <class Interface>
 class Scripted : public Interface {
@@ -253,4 +253,4 @@ class ScriptedErrorInfo : public Scripted<IErrorInfo> {
   }
 };
 
-}  // namespace velkaron::testing
+}  // namespace velkaron::test_support

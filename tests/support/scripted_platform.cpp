@@ -2,7 +2,7 @@
 
 #include "scripted_platform.h"
 
-namespace velkaron::testing {
+namespace velkaron::test_support {
 
 void ScriptedPlatform::enumerate(std::vector<ScriptedActivate*> activates) {
   script().mft_enum_ex = [activates](IMFActivate*** array, UINT32* count) {
@@ -62,16 +62,16 @@ std::size_t ScriptedPlatform::position_of(std::string_view call) const {
   return static_cast<std::size_t>(std::find(calls.begin(), calls.end(), call) - calls.begin());
 }
 
-::testing::AssertionResult ScriptedPlatform::released_exactly_once_before_shutdown() const {
+testing::AssertionResult ScriptedPlatform::released_exactly_once_before_shutdown() const {
   const substitute::Ledger& ledger = substitute::ledger();
   if (!ledger.faults.empty()) {
-    return ::testing::AssertionFailure() << "platform fault: " << ledger.faults.front();
+    return testing::AssertionFailure() << "platform fault: " << ledger.faults.front();
   }
   if (const auto names = unreleased(); !names.empty()) {
-    return ::testing::AssertionFailure() << names.front() << " still holds a reference";
+    return testing::AssertionFailure() << names.front() << " still holds a reference";
   }
   if (!ledger.holds_no_memory()) {
-    return ::testing::AssertionFailure() << "platform memory was not freed";
+    return testing::AssertionFailure() << "platform memory was not freed";
   }
   const std::size_t shutdown = position_of("MFShutdown");
   for (const Owned& owned : objects_) {
@@ -79,11 +79,11 @@ std::size_t ScriptedPlatform::position_of(std::string_view call) const {
     const std::string release = "Release " + owned.name;
     for (std::size_t i = shutdown; i < ledger.calls.size(); ++i) {
       if (ledger.calls[i] == release) {
-        return ::testing::AssertionFailure() << release << " after MFShutdown";
+        return testing::AssertionFailure() << release << " after MFShutdown";
       }
     }
   }
-  return ::testing::AssertionSuccess();
+  return testing::AssertionSuccess();
 }
 
-}  // namespace velkaron::testing
+}  // namespace velkaron::test_support

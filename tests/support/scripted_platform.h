@@ -16,7 +16,7 @@
 
 #include "scripted_com.h"
 
-namespace velkaron::testing {
+namespace velkaron::test_support {
 
 class ScriptedPlatform {
  public:
@@ -65,7 +65,7 @@ class ScriptedPlatform {
 
   // Whether each object was released exactly once (no leaks, no faults) and
   // every Media Foundation object was released before MFShutdown.
-  ::testing::AssertionResult released_exactly_once_before_shutdown() const;
+  testing::AssertionResult released_exactly_once_before_shutdown() const;
 
  private:
   struct Owned {
@@ -77,4 +77,4 @@ class ScriptedPlatform {
   std::vector<Owned> objects_;
 };
 
-}  // namespace velkaron::testing
+}  // namespace velkaron::test_support

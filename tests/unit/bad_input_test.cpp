@@ -156,7 +156,7 @@ class ManyInputTypes : public ScriptedTransform {
  public:
   using ScriptedTransform::ScriptedTransform;
 
-  class ReusedType : public testing::Scripted<IMFMediaType> {
+  class ReusedType : public test_support::Scripted<IMFMediaType> {
    public:
     using Scripted::Scripted;
     GUID subtype{};

@@ -10,9 +10,9 @@
 namespace velkaron::platform {
 namespace {
 
-using testing::ScriptedErrorInfo;
-using testing::ScriptedPlatform;
-using testing::ScriptedRestrictedErrorInfo;
+using test_support::ScriptedErrorInfo;
+using test_support::ScriptedPlatform;
+using test_support::ScriptedRestrictedErrorInfo;
 
 constexpr HRESULT kCode = E_FAIL;
 

@@ -20,12 +20,12 @@
 
 namespace velkaron::probe {
 
-using testing::ScriptedActivate;
-using testing::ScriptedAttributeStore;
-using testing::ScriptedErrorInfo;
-using testing::ScriptedMediaType;
-using testing::ScriptedPlatform;
-using testing::ScriptedTransform;
+using test_support::ScriptedActivate;
+using test_support::ScriptedAttributeStore;
+using test_support::ScriptedErrorInfo;
+using test_support::ScriptedMediaType;
+using test_support::ScriptedPlatform;
+using test_support::ScriptedTransform;
 using Calls = std::vector<std::string>;
 
 inline constexpr GUID kClsidA = {

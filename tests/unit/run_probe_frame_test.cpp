@@ -11,9 +11,9 @@ namespace velkaron::probe {
 namespace {
 
 using report::JsonValue;
-using testing::ScriptedErrorInfo;
-using testing::ScriptedPlatform;
-using testing::ScriptedTransform;
+using test_support::ScriptedErrorInfo;
+using test_support::ScriptedPlatform;
+using test_support::ScriptedTransform;
 using Calls = std::vector<std::string>;
 
 class RunProbeFrameTest : public ::testing::Test {
