@@ -1,7 +1,7 @@
 #pragma once
 
 // The one way into COM and Media Foundation. On Windows this is the SDK; on
-// other systems it is our substitute, which declares the same names with the
+// other systems it is windows_subset.h, which declares the same names with the
 // same meaning, limited to what the probe calls.
 
 #if defined(_WIN32)
@@ -14,5 +14,5 @@
 
 #include "platform/restricted_error_info.h"
 #else
-#include "platform/substitute/windows_subset.h"
+#include "platform/windows_subset.h"
 #endif

@@ -23,9 +23,9 @@
 #include <string_view>
 
 #include "platform/platform_api.h"
-#include "platform/substitute/substitute_platform.h"
 #include "remote/webrtc/run_probe.h"
 #include "report/pretty_json.h"
+#include "substitute_platform.h"
 
 // A sanitizer brings its own allocator, which must see every block: the counts are then not kept.
 #if defined(__SANITIZE_ADDRESS__)
@@ -38,6 +38,8 @@
 #endif
 
 namespace {
+
+namespace substitute = velkaron::test_support::substitute;
 
 // operator new inside the measured run: calls, bytes asked for, and the peak of the bytes live
 // (as malloc sized the blocks). Not inlined anywhere, so that a tool that replaces the allocator
@@ -128,7 +130,7 @@ class LeanAttributes : public Lean<Interface> {
   }
   HRESULT GetAllocatedString(REFGUID, LPWSTR* value, UINT32* length) override {
     constexpr std::u16string_view kName = u"Bench H264 Encoder MFT";
-    *value = velkaron::substitute::alloc_task_string(kName);
+    *value = substitute::alloc_task_string(kName);
     *length = static_cast<UINT32>(kName.size());
     return S_OK;
   }
@@ -180,7 +182,7 @@ void script_platform(std::uint32_t input_types) {
   g_activate.guid = kClsid;
   g_activate.transform = &g_transform;
 
-  velkaron::substitute::Script& script = velkaron::substitute::script();
+  substitute::Script& script = substitute::script();
   script.mft_enum_ex = [](IMFActivate*** activates, UINT32* count) {
     auto* slots = static_cast<IMFActivate**>(CoTaskMemAlloc(sizeof(IMFActivate*)));
     slots[0] = g_activate.hand_out();

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "platform/guid.h"
-#include "platform/substitute/substitute_platform.h"
+#include "substitute_platform.h"
 
 namespace velkaron::test_support {
 

@@ -174,7 +174,8 @@ class ManyInputTypes : public ScriptedTransform {
     // Counted, not written to the ledger: a hundred thousand entries would only slow the test.
     ULONG Release() override { return references_ > 0 ? --references_ : fault(); }
     IMFMediaType* offer(const GUID& offered) {
-      if (references_ != 0) substitute::ledger().fault("two input types held at once");
+      if (references_ != 0)
+        test_support::substitute::ledger().fault("two input types held at once");
       subtype = offered;
       ++handed_out;
       ++references_;
@@ -184,7 +185,7 @@ class ManyInputTypes : public ScriptedTransform {
 
    private:
     ULONG fault() {
-      substitute::ledger().fault("input type released once too often");
+      test_support::substitute::ledger().fault("input type released once too often");
       return 0;
     }
     ULONG references_ = 0;

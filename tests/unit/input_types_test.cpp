@@ -134,7 +134,7 @@ TEST_F(InputTypesTest, FailureAtIndexThreeDiscardsTheEntriesRead) {
   transform.fail_at = 3;
   transform.fail_status = E_NOTIMPL;
   // No call before index 3 fails, so that failure is the one that takes it from the thread.
-  substitute::set_error_info(info.hand_out());
+  test_support::substitute::set_error_info(info.hand_out());
   EXPECT_EQ(outcome_text(run_probe(std::nullopt)),
             "MFT GetInputAvailableType failed: Not implemented for this stream. (0x80004001)");
   EXPECT_EQ(info.references(), 0u);

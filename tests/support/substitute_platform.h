@@ -13,9 +13,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/substitute/windows_subset.h"
+#include "platform/windows_subset.h"
 
-namespace velkaron::substitute {
+namespace velkaron::test_support::substitute {
 
 // The free functions' behaviour. Each member may be replaced by a test.
 struct Script {
@@ -67,4 +67,4 @@ BSTR alloc_bstr(std::u16string_view text);
 // A task-allocator copy of `text` with its terminator, as GetAllocatedString returns it.
 LPWSTR alloc_task_string(std::u16string_view text);
 
-}  // namespace velkaron::substitute
+}  // namespace velkaron::test_support::substitute

@@ -1,4 +1,4 @@
-#include "platform/substitute/substitute_platform.h"
+#include "substitute_platform.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -8,7 +8,7 @@
 
 #include "platform/platform_error.h"
 
-namespace velkaron::substitute {
+namespace velkaron::test_support::substitute {
 namespace {
 
 Script g_script;
@@ -72,10 +72,11 @@ LPWSTR alloc_task_string(std::u16string_view text) {
   return copy_with_terminator(CoTaskMemAlloc((text.size() + 1) * sizeof(WCHAR)), text);
 }
 
-}  // namespace velkaron::substitute
+}  // namespace velkaron::test_support::substitute
 
-using velkaron::substitute::g_ledger;
-using velkaron::substitute::g_script;
+namespace substitute = velkaron::test_support::substitute;
+using substitute::g_ledger;
+using substitute::g_script;
 
 HRESULT CoInitializeEx(LPVOID reserved, DWORD concurrency) {
   g_ledger.record("CoInitializeEx");
@@ -108,13 +109,13 @@ void CoTaskMemFree(LPVOID block) {
 HRESULT GetErrorInfo(ULONG reserved, IErrorInfo** info) {
   g_ledger.record("GetErrorInfo");
   if (reserved != 0) g_ledger.fault("GetErrorInfo called with a nonzero reserved value");
-  *info = std::exchange(velkaron::substitute::g_thread_error_info, nullptr);
+  *info = std::exchange(substitute::g_thread_error_info, nullptr);
   return *info != nullptr ? S_OK : S_FALSE;
 }
 
 UINT SysStringLen(BSTR text) {
   if (text == nullptr) return 0;
-  velkaron::substitute::BstrHeader header;
+  substitute::BstrHeader header;
   std::memcpy(&header, reinterpret_cast<const unsigned char*>(text) - sizeof header, sizeof header);
   return header.byte_length / sizeof(WCHAR);
 }
@@ -125,7 +126,7 @@ void SysFreeString(BSTR text) {
     g_ledger.fault("SysFreeString of a string SysAllocString did not hand out");
     return;
   }
-  std::free(reinterpret_cast<unsigned char*>(text) - sizeof(velkaron::substitute::BstrHeader));
+  std::free(reinterpret_cast<unsigned char*>(text) - sizeof(substitute::BstrHeader));
 }
 
 HRESULT MFStartup(ULONG version, DWORD flags) {
@@ -166,40 +167,39 @@ HRESULT MFCreateMediaType(IMFMediaType** type) {
 DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD message_id, DWORD /*language_id*/,
                      LPWSTR buffer, DWORD /*size*/, va_list* /*arguments*/) {
   const bool from_module = (flags & FORMAT_MESSAGE_FROM_HMODULE) != 0;
-  g_ledger.record("FormatMessageW " + velkaron::substitute::hex(flags) + " " +
-                  velkaron::substitute::hex(message_id) + (from_module ? " ntdll" : ""));
+  g_ledger.record("FormatMessageW " + substitute::hex(flags) + " " + substitute::hex(message_id) +
+                  (from_module ? " ntdll" : ""));
   if ((flags & FORMAT_MESSAGE_ALLOCATE_BUFFER) == 0) {
     g_ledger.fault("FormatMessageW without FORMAT_MESSAGE_ALLOCATE_BUFFER");
     return 0;
   }
-  if (from_module && source != &velkaron::substitute::g_ntdll_module) {
+  if (from_module && source != &substitute::g_ntdll_module) {
     g_ledger.fault("FormatMessageW from a module that LoadLibraryExA did not hand out");
   }
   auto* out = reinterpret_cast<LPWSTR*>(buffer);
   *out = nullptr;
   const std::optional<std::u16string> text = g_script.system_message(message_id, from_module);
   if (!text) return 0;
-  WCHAR* units = velkaron::substitute::copy_with_terminator(
-      std::malloc((text->size() + 1) * sizeof(WCHAR)), *text);
+  WCHAR* units =
+      substitute::copy_with_terminator(std::malloc((text->size() + 1) * sizeof(WCHAR)), *text);
   g_ledger.heap_blocks.insert(units);
   *out = units;
   return static_cast<DWORD>(text->size());
 }
 
 HMODULE LoadLibraryExA(LPCSTR file_name, HANDLE file, DWORD flags) {
-  g_ledger.record(std::string("LoadLibraryExA ") + file_name + " " +
-                  velkaron::substitute::hex(flags));
+  g_ledger.record(std::string("LoadLibraryExA ") + file_name + " " + substitute::hex(flags));
   if (file != nullptr) g_ledger.fault("LoadLibraryExA called with a file handle");
-  return reinterpret_cast<HMODULE>(&velkaron::substitute::g_ntdll_module);
+  return reinterpret_cast<HMODULE>(&substitute::g_ntdll_module);
 }
 
 HANDLE GetProcessHeap() {
-  return &velkaron::substitute::g_process_heap;
+  return &substitute::g_process_heap;
 }
 
 BOOL HeapFree(HANDLE heap, DWORD flags, LPVOID block) {
   g_ledger.record("HeapFree");
-  if (heap != &velkaron::substitute::g_process_heap || flags != 0) {
+  if (heap != &substitute::g_process_heap || flags != 0) {
     g_ledger.fault("HeapFree called with unexpected arguments");
   }
   if (g_ledger.heap_blocks.erase(block) == 0) {

@@ -2,8 +2,9 @@
 
 // The slice of the Windows SDK that the probe uses, declared for systems that
 // have no Windows. Names, signatures and meanings follow the SDK; interfaces
-// declare only the methods the probe calls. The functions are implemented by
-// the substitute platform (substitute_platform.h), which tests script.
+// declare only the methods the probe calls. Off Windows the product is linked
+// only into test programs, which implement these functions with a scripted
+// platform of their own.
 
 #include <cstdarg>
 #include <cstddef>
