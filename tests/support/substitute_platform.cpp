@@ -72,6 +72,12 @@ LPWSTR alloc_task_string(std::u16string_view text) {
   return copy_with_terminator(CoTaskMemAlloc((text.size() + 1) * sizeof(WCHAR)), text);
 }
 
+LPWSTR alloc_heap_string(std::u16string_view text) {
+  WCHAR* units = copy_with_terminator(std::malloc((text.size() + 1) * sizeof(WCHAR)), text);
+  g_ledger.heap_blocks.insert(units);
+  return units;
+}
+
 }  // namespace velkaron::test_support::substitute
 
 namespace substitute = velkaron::test_support::substitute;
@@ -180,10 +186,7 @@ DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD message_id, DWORD /*lang
   *out = nullptr;
   const std::optional<std::u16string> text = g_script.system_message(message_id, from_module);
   if (!text) return 0;
-  WCHAR* units =
-      substitute::copy_with_terminator(std::malloc((text->size() + 1) * sizeof(WCHAR)), *text);
-  g_ledger.heap_blocks.insert(units);
-  *out = units;
+  *out = substitute::alloc_heap_string(*text);
   return static_cast<DWORD>(text->size());
 }
 

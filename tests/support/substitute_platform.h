@@ -67,4 +67,7 @@ BSTR alloc_bstr(std::u16string_view text);
 // A task-allocator copy of `text` with its terminator, as GetAllocatedString returns it.
 LPWSTR alloc_task_string(std::u16string_view text);
 
+// A process-heap copy of `text` with its terminator, as FormatMessageW allocates it.
+LPWSTR alloc_heap_string(std::u16string_view text);
+
 }  // namespace velkaron::test_support::substitute
