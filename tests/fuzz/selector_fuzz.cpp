@@ -14,7 +14,7 @@
 
 #include "fuzz_check.h"
 #include "platform/text.h"
-#include "remote/webrtc/encoder_enumeration.h"
+#include "remote/webrtc/encoder_selector.h"
 #include "remote/webrtc/encoder_vendor.h"
 
 namespace {

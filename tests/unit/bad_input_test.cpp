@@ -267,6 +267,23 @@ class FriendlyNameLength : public BadInputProbe {
 
 constexpr std::size_t kLongestName = 65'535;
 
+TEST_F(FriendlyNameLength, ReportedLengthZeroKeepsTheNameWhole) {
+  EXPECT_EQ(outcome_text(probe_named(u"NVIDIA H.264 Encoder MFT", 0)), R"({
+  "entries": [
+    {
+      "index": 0,
+      "label": "NV12",
+      "subtype": "3231564E-0000-0010-8000-00AA00389B71"
+    }
+  ],
+  "mftClsid": "12345678-9ABC-4DEF-8123-456789ABCDEF",
+  "mftFriendlyName": "NVIDIA H.264 Encoder MFT",
+  "mftSelector": null,
+  "ok": true
+})");
+  EXPECT_TRUE(platform_.released_exactly_once_before_shutdown());
+}
+
 TEST_F(FriendlyNameLength, EmptyNameIsReportedEmpty) {
   const ProbeOutcome outcome = probe_named(u"", 0);
   ASSERT_TRUE(outcome.has_value()) << outcome.error();

@@ -66,8 +66,7 @@ TEST_F(EncoderEnumerationTest, NullEntriesAreSkippedAndUnreadableTextsBecomeUnkn
   };
   EXPECT_EQ(names_of(*enumeration), expected);
   EXPECT_EQ(enumeration->available_encoders, expected);
-  EXPECT_FALSE(enumeration->selector.has_value());
-  EXPECT_FALSE(enumeration->selector_matched);
+  EXPECT_TRUE(enumeration->vendor_order);
   // Both names that were handed out are freed, the undecodable one too, and so is the array.
   EXPECT_TRUE(platform_.ledger().holds_no_memory());
   EXPECT_EQ(platform_.calls_starting("CoTaskMemFree").size(), 3u);
@@ -110,6 +109,10 @@ TEST_F(EncoderEnumerationTest, SelectorIsTrimmedFoldedAndMatchedAgainstNameOrCls
       "<unknown> [<unknown>]",
   };
 
+  const std::string available =
+      ". Available encoders: " + everyone[0] + " | " + everyone[1] + " | " + everyone[2];
+
+  // A selector that passes nothing ends the phase, quoted as it was matched.
   const struct {
     std::optional<std::string_view> typed;
     std::optional<std::string> normalised;
@@ -126,7 +129,7 @@ TEST_F(EncoderEnumerationTest, SelectorIsTrimmedFoldedAndMatchedAgainstNameOrCls
       {"élite", "élite", {}},
       {"Élite", "Élite", {everyone[1]}},
       {"h.264", "h.264", {everyone[0]}},
-      // Blank counts as no selector: nothing is filtered.
+      // Blank counts as no selector: nothing is filtered, and vendor order decides.
       {"", std::nullopt, everyone},
       {" \t\u3000", std::nullopt, everyone},
       {std::nullopt, std::nullopt, everyone},
@@ -134,17 +137,22 @@ TEST_F(EncoderEnumerationTest, SelectorIsTrimmedFoldedAndMatchedAgainstNameOrCls
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.typed.value_or("<absent>")));
     auto enumeration = enumerate_encoders(c.typed);
-    ASSERT_TRUE(enumeration.has_value());
-    EXPECT_EQ(enumeration->selector, c.normalised);
-    EXPECT_EQ(enumeration->selector_matched, c.normalised.has_value() && !c.passed.empty());
-    EXPECT_EQ(names_of(*enumeration), c.passed);
-    EXPECT_EQ(enumeration->available_encoders, everyone);
+    if (c.passed.empty()) {
+      ASSERT_FALSE(enumeration.has_value());
+      EXPECT_EQ(enumeration.error(), "No enumerated hardware H.264 MFT matched selector '" +
+                                         *c.normalised + "'" + available);
+    } else {
+      ASSERT_TRUE(enumeration.has_value());
+      EXPECT_EQ(enumeration->vendor_order, !c.normalised.has_value());
+      EXPECT_EQ(names_of(*enumeration), c.passed);
+      EXPECT_EQ(enumeration->available_encoders, everyone);
+    }
     // Whoever did not pass was released during the walk, before the array was freed.
     EXPECT_EQ(nvidia.references() + accented.references() + unreadable.references(),
               c.passed.size());
     EXPECT_LT(platform_.last_position_of("Release unreadable"),
               platform_.last_position_of("CoTaskMemFree"));
-    enumeration->candidates.clear();
+    if (enumeration) enumeration->candidates.clear();
     EXPECT_TRUE(platform_.released_exactly_once_before_shutdown());
   }
 }

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "remote/webrtc/encoder_enumeration.h"
+#include "remote/webrtc/encoder_selector.h"
 
 namespace velkaron::probe {
 namespace {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "probe_scenario.h"
+#include "remote/webrtc/subtype_label.h"
 
 namespace velkaron::probe {
 namespace {

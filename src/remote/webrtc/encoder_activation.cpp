@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/platform_error.h"
+#include "remote/webrtc/encoder_listing.h"
 #include "remote/webrtc/encoder_vendor.h"
 #include "remote/webrtc/failure_message.h"
 #include "remote/webrtc/media_foundation_guids.h"
@@ -12,43 +13,10 @@
 namespace velkaron::probe {
 namespace {
 
-constexpr std::string_view kSelectorMatchedNothing =
-    "No enumerated hardware H.264 MFT matched selector '";
 constexpr std::string_view kActivationFailed =
     "IMFActivate::ActivateObject<IMFTransform> failed for enumerated hardware encoders: ";
-constexpr std::string_view kAvailableEncoders = ". Available encoders: ";
 constexpr std::string_view kUnlockFailed = "Failed to unlock async H.264 MFT: ";
-
-constexpr std::string_view kSeparator = " | ";
-constexpr std::string_view kNoEncoders = "<none>";
 constexpr std::string_view kNoAttempts = "no activation attempts were made";
-
-std::string join(const std::vector<std::string>& parts, std::string_view when_empty) {
-  if (parts.empty()) return std::string(when_empty);
-  std::string joined = parts.front();
-  for (std::size_t i = 1; i < parts.size(); ++i) {
-    joined += kSeparator;
-    joined += parts[i];
-  }
-  return joined;
-}
-
-// Why no candidate was activated: a selector that passed nothing, or the failures in tried order.
-std::string nothing_activated_message(const EncoderEnumeration& enumeration,
-                                      const std::vector<std::string>& failures) {
-  std::string message;
-  if (enumeration.selector && !enumeration.selector_matched) {
-    message = kSelectorMatchedNothing;
-    message += *enumeration.selector;
-    message += "'";
-  } else {
-    message = kActivationFailed;
-    message += join(failures, kNoAttempts);
-  }
-  message += kAvailableEncoders;
-  message += join(enumeration.available_encoders, kNoEncoders);
-  return message;
-}
 
 // One attempt. The candidate's activation object is released when the attempt
 // is over, whatever its outcome; a failure gives the candidate's failure entry.
@@ -59,22 +27,22 @@ std::expected<platform::com_ptr<IMFTransform>, std::string> attempt_activation(
   const HRESULT status = activation->ActivateObject(mf::IID_IMFTransform, delivered.put_void());
   auto transform = platform::check_object(status, std::move(delivered));
   if (!transform) {
-    return std::unexpected(candidate.friendly_name + " [" + candidate.clsid_text +
-                           "]: " + transform.error().display_text());
+    return std::unexpected(encoder_label(candidate.friendly_name, candidate.clsid_text) + ": " +
+                           transform.error().display_text());
   }
   return std::move(*transform);
 }
 
-}  // namespace
-
-void order_candidates(std::vector<EncoderCandidate>& candidates,
-                      const std::optional<std::string>& selector) {
-  if (selector) return;
+// Without a selector: a stable sort by vendor rank. With one: enumeration order stays.
+void order_candidates(std::vector<EncoderCandidate>& candidates, bool vendor_order) {
+  if (!vendor_order) return;
   std::ranges::stable_sort(candidates, {}, [](const EncoderCandidate& candidate) {
     return vendor_rank(classify_vendor(candidate.friendly_name));
   });
 }
 
+// Activates the candidates in list order until one succeeds; the error lists
+// every failed attempt and every enumerated encoder.
 std::expected<ActivatedEncoder, std::string> activate_first(EncoderEnumeration enumeration) {
   std::vector<std::string> failures;
   auto& candidates = enumeration.candidates;
@@ -91,9 +59,15 @@ std::expected<ActivatedEncoder, std::string> activate_first(EncoderEnumeration e
     return ActivatedEncoder{std::move(tried->friendly_name), std::move(tried->clsid_text),
                             std::move(*transform)};
   }
-  return std::unexpected(nothing_activated_message(enumeration, failures));
+  std::string message(kActivationFailed);
+  message += join_labels(failures, kNoAttempts);
+  message += available_encoders_tail(enumeration.available_encoders);
+  return std::unexpected(std::move(message));
 }
 
+// Sets MF_TRANSFORM_ASYNC_UNLOCK when the transform says it is asynchronous.
+// Only a failure of that setter is the run's message; a transform whose
+// attributes or asynchronous flag cannot be read is taken as it is.
 std::expected<void, std::string> unlock_async(IMFTransform& transform) {
   platform::com_ptr<IMFAttributes> delivered;
   const HRESULT status = transform.GetAttributes(delivered.put());
@@ -113,8 +87,10 @@ std::expected<void, std::string> unlock_async(IMFTransform& transform) {
   return {};
 }
 
+}  // namespace
+
 std::expected<ActivatedEncoder, std::string> activate_encoder(EncoderEnumeration enumeration) {
-  order_candidates(enumeration.candidates, enumeration.selector);
+  order_candidates(enumeration.candidates, enumeration.vendor_order);
   auto encoder = activate_first(std::move(enumeration));
   if (!encoder) return encoder;
   if (auto unlocked = unlock_async(*encoder->transform.get()); !unlocked) {

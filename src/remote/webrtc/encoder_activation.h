@@ -4,9 +4,7 @@
 // first one that activates as a transform, unlocked if it is asynchronous.
 
 #include <expected>
-#include <optional>
 #include <string>
-#include <vector>
 
 #include "platform/com_ptr.h"
 #include "platform/platform_api.h"
@@ -21,21 +19,10 @@ struct ActivatedEncoder {
   platform::com_ptr<IMFTransform> transform;
 };
 
-// Without a selector: a stable sort by vendor rank. With one: enumeration order stays.
-void order_candidates(std::vector<EncoderCandidate>& candidates,
-                      const std::optional<std::string>& selector);
-
-// Activates the candidates in list order until one succeeds. Every activation
-// object is released once its attempt is over; after a success the untried
-// ones are released at once. The error is the run's summary message.
-std::expected<ActivatedEncoder, std::string> activate_first(EncoderEnumeration enumeration);
-
-// Sets MF_TRANSFORM_ASYNC_UNLOCK when the transform says it is asynchronous.
-// Only a failure of that setter is the run's message; a transform whose
-// attributes or asynchronous flag cannot be read is taken as it is.
-std::expected<void, std::string> unlock_async(IMFTransform& transform);
-
-// The whole phase: order, activate, unlock.
+// Orders the candidates, activates them in turn until one succeeds and
+// unlocks that one. Every activation object is released once its attempt is
+// over; after a success the untried ones are released at once. The error is
+// the run's message.
 std::expected<ActivatedEncoder, std::string> activate_encoder(EncoderEnumeration enumeration);
 
 }  // namespace velkaron::probe

@@ -8,6 +8,8 @@
 #include "platform/text.h"
 #include "platform/wide_text.h"
 #include "remote/webrtc/activation_array.h"
+#include "remote/webrtc/encoder_listing.h"
+#include "remote/webrtc/encoder_selector.h"
 #include "remote/webrtc/failure_message.h"
 #include "remote/webrtc/media_foundation_guids.h"
 
@@ -16,6 +18,11 @@ namespace {
 
 constexpr std::string_view kEnumerationFailed = "MFTEnumEx(H264 hardware encoder) failed: ";
 constexpr std::string_view kNothingEnumerated = "No hardware H.264 MFT encoder was enumerated.";
+constexpr std::string_view kSelectorMatchedNothing =
+    "No enumerated hardware H.264 MFT matched selector '";
+
+// Stands for a friendly name or a CLSID that could not be read.
+constexpr std::string_view kUnknownText = "<unknown>";
 
 constexpr UINT32 kHardwareEncoderFlags = MFT_ENUM_FLAG_HARDWARE | MFT_ENUM_FLAG_SORTANDFILTER;
 
@@ -34,15 +41,8 @@ bool passes_selector(std::string_view selector, std::string_view friendly_name,
          platform::contains_text(platform::ascii_lowercase(clsid_text), selector);
 }
 
-}  // namespace
-
-std::optional<std::string> normalise_selector(std::optional<std::string_view> raw_selector) {
-  if (!raw_selector) return std::nullopt;
-  const std::string_view trimmed = platform::trim_whitespace(*raw_selector);
-  if (trimmed.empty()) return std::nullopt;
-  return platform::ascii_lowercase(trimmed);
-}
-
+// A task-allocator string attribute, decoded strictly and freed at once;
+// absent when it cannot be read or is not valid UTF-16.
 std::optional<std::string> read_allocated_string(IMFAttributes& attributes, const GUID& key) {
   platform::unique_cotaskmem_string text;
   UINT32 length = 0;
@@ -59,10 +59,22 @@ std::optional<std::string> read_allocated_string(IMFAttributes& attributes, cons
   return std::move(*decoded);
 }
 
+std::string nothing_matched_message(std::string_view selector,
+                                    const std::vector<std::string>& available) {
+  std::string message(kSelectorMatchedNothing);
+  message += selector;
+  message += "'";
+  message += available_encoders_tail(available);
+  return message;
+}
+
+}  // namespace
+
 std::expected<EncoderEnumeration, std::string> enumerate_encoders(
     std::optional<std::string_view> raw_selector) {
+  const std::optional<std::string> selector = normalise_selector(raw_selector);
   EncoderEnumeration enumeration;
-  enumeration.selector = normalise_selector(raw_selector);
+  enumeration.vendor_order = !selector;
 
   const MFT_REGISTER_TYPE_INFO h264_output{mf::MFMediaType_Video, mf::MFVideoFormat_H264};
   ActivationArray activates;
@@ -84,15 +96,15 @@ std::expected<EncoderEnumeration, std::string> enumerate_encoders(
         read_allocated_string(*activation.get(), mf::MFT_FRIENDLY_NAME_Attribute)
             .value_or(std::string(kUnknownText));
     std::string clsid_text = read_clsid_text(*activation.get());
-    enumeration.available_encoders.push_back(friendly_name + " [" + clsid_text + "]");
+    enumeration.available_encoders.push_back(encoder_label(friendly_name, clsid_text));
 
-    if (enumeration.selector) {
-      // An encoder the selector does not pass is released here, with its texts.
-      if (!passes_selector(*enumeration.selector, friendly_name, clsid_text)) continue;
-      enumeration.selector_matched = true;
-    }
+    // An encoder the selector does not pass is released here, with its texts.
+    if (selector && !passes_selector(*selector, friendly_name, clsid_text)) continue;
     enumeration.candidates.push_back(
         {std::move(friendly_name), std::move(clsid_text), std::move(activation)});
+  }
+  if (selector && enumeration.candidates.empty()) {
+    return std::unexpected(nothing_matched_message(*selector, enumeration.available_encoders));
   }
   return enumeration;
 }

@@ -2,6 +2,7 @@
 
 #include <string_view>
 #include <utility>
+#include <variant>
 
 #include "platform/platform_error.h"
 #include "remote/webrtc/failure_message.h"
@@ -19,34 +20,42 @@ constexpr UINT64 pack_halves(UINT32 upper, UINT32 lower) noexcept {
   return (UINT64{upper} << 32) | lower;
 }
 
-// The seven attributes in a fixed order; the first failure stops the rest.
+struct OutputAttribute {
+  const GUID& key;
+  std::variant<GUID, UINT64, UINT32> value;
+};
+
+constexpr UINT32 kInterlaceProgressive = 2;  // MFVideoInterlace_Progressive
+constexpr UINT32 kH264ProfileMain = 77;      // eAVEncH264VProfile_Main
+
+// Set in this order; the first failure stops the rest.
+constexpr OutputAttribute kOutputAttributes[] = {
+    {mf::MF_MT_MAJOR_TYPE, mf::MFMediaType_Video},
+    {mf::MF_MT_SUBTYPE, mf::MFVideoFormat_H264},
+    {mf::MF_MT_FRAME_SIZE, pack_halves(1920, 1080)},
+    {mf::MF_MT_FRAME_RATE, pack_halves(60, 1)},
+    {mf::MF_MT_AVG_BITRATE, UINT32{10'000'000}},
+    {mf::MF_MT_INTERLACE_MODE, kInterlaceProgressive},
+    {mf::MF_MT_MPEG2_PROFILE, kH264ProfileMain},
+};
+
+HRESULT set_value(IMFMediaType& type, const GUID& key, const GUID& value) {
+  return type.SetGUID(key, value);
+}
+HRESULT set_value(IMFMediaType& type, const GUID& key, UINT64 value) {
+  return type.SetUINT64(key, value);
+}
+HRESULT set_value(IMFMediaType& type, const GUID& key, UINT32 value) {
+  return type.SetUINT32(key, value);
+}
+
 std::expected<void, platform::PlatformError> set_attributes(IMFMediaType& type) {
-  using platform::check_status;
-  if (auto set = check_status(type.SetGUID(mf::MF_MT_MAJOR_TYPE, mf::MFMediaType_Video)); !set) {
-    return set;
+  for (const OutputAttribute& attribute : kOutputAttributes) {
+    const HRESULT status = std::visit(
+        [&](const auto& value) { return set_value(type, attribute.key, value); }, attribute.value);
+    if (auto set = platform::check_status(status); !set) return set;
   }
-  if (auto set = check_status(type.SetGUID(mf::MF_MT_SUBTYPE, mf::MFVideoFormat_H264)); !set) {
-    return set;
-  }
-  if (auto set = check_status(
-          type.SetUINT64(mf::MF_MT_FRAME_SIZE, pack_halves(kOutputWidth, kOutputHeight)));
-      !set) {
-    return set;
-  }
-  if (auto set = check_status(
-          type.SetUINT64(mf::MF_MT_FRAME_RATE,
-                         pack_halves(kOutputFrameRateNumerator, kOutputFrameRateDenominator)));
-      !set) {
-    return set;
-  }
-  if (auto set = check_status(type.SetUINT32(mf::MF_MT_AVG_BITRATE, kOutputAverageBitrate)); !set) {
-    return set;
-  }
-  if (auto set = check_status(type.SetUINT32(mf::MF_MT_INTERLACE_MODE, kInterlaceProgressive));
-      !set) {
-    return set;
-  }
-  return check_status(type.SetUINT32(mf::MF_MT_MPEG2_PROFILE, kH264ProfileMain));
+  return {};
 }
 
 }  // namespace

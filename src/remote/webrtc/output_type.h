@@ -18,17 +18,9 @@ struct ConfiguredEncoder {
   platform::com_ptr<IMFMediaType> output_type;
 };
 
-// 1920x1080 at 60/1 frames per second, 10,000,000 bit/s, progressive, Main profile.
-inline constexpr UINT32 kOutputWidth = 1920;
-inline constexpr UINT32 kOutputHeight = 1080;
-inline constexpr UINT32 kOutputFrameRateNumerator = 60;
-inline constexpr UINT32 kOutputFrameRateDenominator = 1;
-inline constexpr UINT32 kOutputAverageBitrate = 10'000'000;
-inline constexpr UINT32 kInterlaceProgressive = 2;  // MFVideoInterlace_Progressive
-inline constexpr UINT32 kH264ProfileMain = 77;      // eAVEncH264VProfile_Main
-
-// Creates the output type, sets its seven attributes and applies it with
-// SetOutputType. The error is the run's message.
+// Creates the output type (1920x1080 at 60/1 frames per second, 10,000,000
+// bit/s, progressive, Main profile) and applies it with SetOutputType. The
+// error is the run's message.
 std::expected<ConfiguredEncoder, std::string> set_output_type(ActivatedEncoder encoder);
 
 }  // namespace velkaron::probe

@@ -13,8 +13,22 @@ namespace {
 constexpr std::string_view kCoInitializeFailed = "CoInitializeEx failed: ";
 constexpr std::string_view kMfStartupFailed = "MFStartup failed: ";
 
+// The report: the chosen encoder, the selector as typed and the input types' entries.
+report::JsonValue report_of(const ActivatedEncoder& encoder,
+                            std::optional<std::string_view> selector, report::JsonArray entries) {
+  using report::JsonValue;
+  report::ReportObject report;
+  report.insert("ok", JsonValue::boolean(true));
+  report.insert("mftFriendlyName", JsonValue::string(encoder.friendly_name));
+  report.insert("mftClsid", JsonValue::string(encoder.clsid_text));
+  report.insert("mftSelector", JsonValue::optional_text(selector));
+  report.insert("entries", JsonValue::array(std::move(entries)));
+  return JsonValue::object(std::move(report));
+}
+
 // Each phase hands the next what it owns; the first failure is the run's message.
-// Every platform object a phase acquired is released by the time this returns.
+// Every platform object a phase acquired is released by the time this returns:
+// the input types during the walk, then the output type, then the transform.
 ProbeOutcome run_phases(std::optional<std::string_view> selector) {
   auto enumeration = enumerate_encoders(selector);
   if (!enumeration) return std::unexpected(std::move(enumeration.error()));
@@ -22,7 +36,9 @@ ProbeOutcome run_phases(std::optional<std::string_view> selector) {
   if (!encoder) return std::unexpected(std::move(encoder.error()));
   auto configured = set_output_type(std::move(*encoder));
   if (!configured) return std::unexpected(std::move(configured.error()));
-  return report_input_types(std::move(*configured), selector);
+  auto entries = read_input_types(*configured);
+  if (!entries) return std::unexpected(std::move(entries.error()));
+  return report_of(configured->encoder, selector, std::move(*entries));
 }
 
 }  // namespace
