@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <utility>
 
@@ -10,6 +11,8 @@ namespace {
 
 constexpr DWORD kChildTimeoutMilliseconds = 60'000;
 constexpr DWORD kLaunchFailed = 0xFFFFFFFF;
+// Far above any handle a freshly started process holds.
+const HANDLE kBogusHandle = reinterpret_cast<HANDLE>(std::uintptr_t{0x00BADBAC});
 
 // One owner per kernel handle of the launcher's own.
 class Handle {
@@ -116,14 +119,19 @@ ChildRun launch_once(const std::wstring& program, const std::wstring& command_li
       out = capture_file();
       err = closed_pipe();
       break;
+    case ChildStreams::stdout_bogus:
+      err = capture_file();
+      break;
   }
-  if (streams != ChildStreams::none && (out.get() == nullptr || err.get() == nullptr)) {
+  const bool bogus_out = streams == ChildStreams::stdout_bogus;
+  if (streams != ChildStreams::none &&
+      ((!bogus_out && out.get() == nullptr) || err.get() == nullptr)) {
     ADD_FAILURE() << "cannot create the child's streams, error " << ::GetLastError();
     return {kLaunchFailed, {}, {}};
   }
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = nullptr;
-  startup.hStdOutput = out.get();
+  startup.hStdOutput = bogus_out ? kBogusHandle : out.get();
   startup.hStdError = err.get();
 
   // CreateProcessW may write into the command line it is given.
