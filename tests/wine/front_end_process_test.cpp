@@ -149,6 +149,7 @@ TEST(FixtureProcess, BogusStdoutHandleIsTreatedAsAMissingStream) {
   // A non-null value that names no open handle: what goes there is dropped, nothing else changes.
   const ChildRun report = run(g_fixture_program, L" report", ChildStreams::stdout_bogus);
   EXPECT_EQ(report.exit_code, 0u);
+  EXPECT_EQ(report.out, "");
   EXPECT_EQ(report.err, "");
 
   const ChildRun captured = run(g_probe_program, L"");
