@@ -18,16 +18,16 @@ TEST(WritePath, ConsolesTakeUnitsUnlessUtf8AndUnreadableCharacterDevicesAreTried
     StreamHandleTraits handle;
     WritePath path;
   };
+  // Console mode readable, character device, console code page UTF-8.
   const Case cases[] = {
-      {{.console_mode_readable = true, .character_device = true}, WritePath::console},
-      {{.console_mode_readable = true, .character_device = true, .console_takes_utf8 = true},
-       WritePath::bytes},
+      {{true, true, false}, WritePath::console},
+      {{true, true, true}, WritePath::bytes},
       // A console handle without read access, or the NUL device.
-      {{.console_mode_readable = false, .character_device = true}, WritePath::console_else_bytes},
-      {{.console_mode_readable = false, .character_device = true, .console_takes_utf8 = true},
-       WritePath::bytes},
+      {{false, true, false}, WritePath::console_else_bytes},
+      {{false, true, true}, WritePath::bytes},
       // Files and pipes.
-      {{.console_mode_readable = false, .character_device = false}, WritePath::bytes},
+      {{false, false, false}, WritePath::bytes},
+      {{false, false, true}, WritePath::bytes},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(choose_write_path(c.handle), c.path)
