@@ -49,15 +49,4 @@ FrontEndResult run_front_end(const CommandLineWords& words, const ProbeFunction&
   return {StandardStream::output, std::move(document), ExitStatus::success};
 }
 
-std::string write_failure_message(StandardStream stream, const StreamWriteError& error) {
-  std::string message = "failed printing to ";
-  message += stream == StandardStream::output ? "stdout" : "stderr";
-  message += ": ";
-  message += error.system_text;
-  message += error.system_text.empty() ? "(os error " : " (os error ";
-  message += std::to_string(error.code);
-  message += ")\n";
-  return message;
-}
-
 }  // namespace velkaron::cli

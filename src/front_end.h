@@ -4,7 +4,6 @@
 // which text on which stream, and which exit status. No platform calls here;
 // the probe is passed in so that tests can script it.
 
-#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -12,6 +11,7 @@
 
 #include "command_line.h"
 #include "remote/webrtc/run_probe.h"
+#include "standard_streams.h"
 
 namespace velkaron::cli {
 
@@ -22,8 +22,6 @@ enum class ExitStatus : int {
   undecodable_command_line = 3,
   write_failed = 4,
 };
-
-enum class StandardStream { output, error };
 
 // The run's one piece of output: the complete text, line feed included.
 struct FrontEndResult {
@@ -37,14 +35,5 @@ using ProbeFunction = std::function<probe::ProbeOutcome(std::optional<std::strin
 // More than one argument gives the usage line without calling `probe`; otherwise
 // `probe` runs once with the argument as typed, or with none.
 FrontEndResult run_front_end(const CommandLineWords& words, const ProbeFunction& probe);
-
-// A write to a standard stream failed with the system's error `code`.
-struct StreamWriteError {
-  std::uint32_t code;
-  std::string system_text;  // may be empty
-};
-
-// "failed printing to stdout: " (or "stderr"), the system's text and " (os error N)", and "\n".
-std::string write_failure_message(StandardStream stream, const StreamWriteError& error);
 
 }  // namespace velkaron::cli

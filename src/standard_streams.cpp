@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/platform_error.h"
+#include "stream_write_rules.h"
 #else
 #include <unistd.h>
 
@@ -19,24 +20,45 @@ namespace velkaron::cli {
 #if defined(_WIN32)
 namespace {
 
-// Kept well below the sizes at which some consoles refuse a single write.
-constexpr std::size_t kConsoleChunkUnits = 8192;
-
-StreamWriteError last_write_error() {
-  const DWORD code = ::GetLastError();
+StreamWriteError system_error(DWORD code) {
   return {code, platform::system_message(static_cast<HRESULT>(code))};
 }
 
-std::expected<void, StreamWriteError> write_bytes(HANDLE handle, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const auto asked = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), MAXDWORD));
-    DWORD written = 0;
-    if (!::WriteFile(handle, bytes.data(), asked, &written, nullptr)) {
-      return std::unexpected(last_write_error());
-    }
-    bytes.remove_prefix(written);
+// Runs the write loop over `text` with `write_once`, which answers whether its
+// one call succeeded and how much it wrote. The error of a failed call is read
+// right after that call, before anything else can change it.
+template <class Unit, class WriteOnce>
+std::expected<void, StreamWriteError> write_with(std::basic_string_view<Unit> text,
+                                                 WriteOnce write_once, std::size_t* taken) {
+  DWORD failure = ERROR_SUCCESS;
+  const WriteProgress progress = write_all(text, [&](std::basic_string_view<Unit> rest) {
+    const WriteCall call = write_once(rest);
+    if (!call.succeeded) failure = ::GetLastError();
+    return call;
+  });
+  if (taken != nullptr) *taken = progress.written;
+  switch (progress.end) {
+    case WriteEnd::complete:
+      return {};
+    case WriteEnd::call_failed:
+      return std::unexpected(system_error(failure));
+    case WriteEnd::no_progress:
+      break;
   }
-  return {};
+  // The calls succeeded, so the system has no error of its own to give.
+  return std::unexpected(system_error(ERROR_WRITE_FAULT));
+}
+
+std::expected<void, StreamWriteError> write_bytes(HANDLE handle, std::string_view bytes) {
+  return write_with(
+      bytes,
+      [handle](std::string_view rest) {
+        const auto asked = static_cast<DWORD>(std::min<std::size_t>(rest.size(), MAXDWORD));
+        DWORD written = 0;
+        const bool succeeded = ::WriteFile(handle, rest.data(), asked, &written, nullptr);
+        return WriteCall{succeeded, written};
+      },
+      nullptr);
 }
 
 std::wstring to_utf16(std::string_view utf8) {
@@ -48,20 +70,44 @@ std::wstring to_utf16(std::string_view utf8) {
   return text;
 }
 
-std::expected<void, StreamWriteError> write_console(HANDLE handle, std::string_view utf8) {
+// `taken` receives the units the console took, also when the write fails.
+std::expected<void, StreamWriteError> write_console(HANDLE handle, std::string_view utf8,
+                                                    std::size_t* taken) {
   const std::wstring text = to_utf16(utf8);
-  std::wstring_view rest = text;
-  while (!rest.empty()) {
-    std::size_t chunk = std::min(rest.size(), kConsoleChunkUnits);
-    // A surrogate pair stays within one write.
-    if (chunk < rest.size() && rest[chunk - 1] >= 0xD800 && rest[chunk - 1] <= 0xDBFF) --chunk;
-    DWORD written = 0;
-    if (!::WriteConsoleW(handle, rest.data(), static_cast<DWORD>(chunk), &written, nullptr)) {
-      return std::unexpected(last_write_error());
-    }
-    rest.remove_prefix(written);
+  return write_with(
+      std::wstring_view(text),
+      [handle](std::wstring_view rest) {
+        const auto asked = static_cast<DWORD>(console_chunk_length(rest));
+        DWORD written = 0;
+        const bool succeeded = ::WriteConsoleW(handle, rest.data(), asked, &written, nullptr);
+        return WriteCall{succeeded, written};
+      },
+      taken);
+}
+
+StreamHandleTraits traits_of(HANDLE handle) {
+  DWORD mode = 0;
+  return {
+      .console_mode_readable = ::GetConsoleMode(handle, &mode) != FALSE,
+      .character_device = ::GetFileType(handle) == FILE_TYPE_CHAR,
+      .console_takes_utf8 = ::GetConsoleOutputCP() == CP_UTF8,
+  };
+}
+
+std::expected<void, StreamWriteError> write_to(HANDLE handle, std::string_view utf8) {
+  switch (choose_write_path(traits_of(handle))) {
+    case WritePath::bytes:
+      return write_bytes(handle, utf8);
+    case WritePath::console:
+      return write_console(handle, utf8, nullptr);
+    case WritePath::console_else_bytes:
+      break;
   }
-  return {};
+  std::size_t taken = 0;
+  auto written = write_console(handle, utf8, &taken);
+  // Refused before taking anything: not a console after all.
+  if (!written && taken == 0) return write_bytes(handle, utf8);
+  return written;
 }
 
 }  // namespace
@@ -72,9 +118,7 @@ std::expected<void, StreamWriteError> write_standard_stream(StandardStream strea
       ::GetStdHandle(stream == StandardStream::output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
   if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return {};
 
-  DWORD mode = 0;
-  const bool legacy_console = ::GetConsoleMode(handle, &mode) && ::GetConsoleOutputCP() != CP_UTF8;
-  auto written = legacy_console ? write_console(handle, utf8) : write_bytes(handle, utf8);
+  auto written = write_to(handle, utf8);
   // A handle value that names nothing is a stream the process was not given.
   if (!written && written.error().code == ERROR_INVALID_HANDLE) return {};
   return written;
@@ -100,5 +144,16 @@ std::expected<void, StreamWriteError> write_standard_stream(StandardStream strea
 }
 
 #endif
+
+std::string write_failure_message(StandardStream stream, const StreamWriteError& error) {
+  std::string message = "failed printing to ";
+  message += stream == StandardStream::output ? "stdout" : "stderr";
+  message += ": ";
+  message += error.system_text;
+  message += error.system_text.empty() ? "(os error " : " (os error ";
+  message += std::to_string(error.code);
+  message += ")\n";
+  return message;
+}
 
 }  // namespace velkaron::cli

@@ -15,26 +15,17 @@
 #include "command_line.h"
 #include "front_end.h"
 #include "probe_scenario.h"
+#include "recording_probe.h"
 
 namespace velkaron::probe {
 namespace {
 
 using cli::ExitStatus;
 using cli::wide_word;
+using test_support::RecordingProbe;
 
 // The system's limit for a process's command line, in UTF-16 units.
 constexpr std::size_t kLongestCommandLine = 32'767;
-
-// A probe stand-in for the front end: records what it was given.
-struct RecordingProbe {
-  std::vector<std::optional<std::string>> calls;
-  cli::ProbeFunction function() {
-    return [this](std::optional<std::string_view> selector) -> ProbeOutcome {
-      calls.emplace_back(selector ? std::optional<std::string>(*selector) : std::nullopt);
-      return std::unexpected(std::string("scripted failure"));
-    };
-  }
-};
 
 std::u16string repeated(std::u16string_view piece, std::size_t times) {
   std::u16string text;

@@ -6,34 +6,17 @@
 #include <string>
 #include <vector>
 
+#include "recording_probe.h"
 #include "report/pretty_json.h"
 
 namespace velkaron::cli {
 namespace {
 
-using probe::ProbeOutcome;
 using report::JsonValue;
 using report::ReportObject;
+using test_support::RecordingProbe;
 
 constexpr std::string_view kUsage = "usage: velkaron-h264-input-types-probe [mft_selector]\n";
-
-// A probe that records every call and answers as scripted.
-class ScriptedProbe {
- public:
-  explicit ScriptedProbe(ProbeOutcome answer) : answer_(std::move(answer)) {}
-
-  ProbeFunction function() {
-    return [this](std::optional<std::string_view> selector) {
-      calls_.emplace_back(selector ? std::optional<std::string>(*selector) : std::nullopt);
-      return answer_;
-    };
-  }
-  const std::vector<std::optional<std::string>>& calls() const { return calls_; }
-
- private:
-  ProbeOutcome answer_;
-  std::vector<std::optional<std::string>> calls_;
-};
 
 JsonValue sample_report() {
   ReportObject object;
@@ -50,12 +33,12 @@ TEST(FrontEnd, OneArgumentOrNoneReachesTheProbeExactlyAsTyped) {
   const std::vector<std::optional<std::string>> selectors = {
       std::nullopt, "nvidia", "  NVidia ", "", "--help", "-h", "/?", "\xC3\xA9\xF0\x9F\x8E\xA5"};
   for (const auto& selector : selectors) {
-    ScriptedProbe probe(std::unexpected(std::string("no encoder")));
+    RecordingProbe probe{std::unexpected(std::string("no encoder"))};
     std::vector<std::string> line = {"probe.exe"};
     if (selector) line.push_back(*selector);
 
     run_front_end(words(line), probe.function());
-    EXPECT_EQ(probe.calls(), (std::vector<std::optional<std::string>>{selector}));
+    EXPECT_EQ(probe.calls, (std::vector<std::optional<std::string>>{selector}));
   }
 }
 
@@ -63,9 +46,9 @@ TEST(FrontEnd, MoreThanOneArgumentGivesUsageWithoutProbing) {
   for (const auto& line :
        {std::vector<std::string>{"probe", "a", "b"}, std::vector<std::string>{"probe", "", ""},
         std::vector<std::string>{"probe", "a", "b", "c", "d"}}) {
-    ScriptedProbe probe(sample_report());
+    RecordingProbe probe{sample_report()};
     const FrontEndResult result = run_front_end(words(line), probe.function());
-    EXPECT_TRUE(probe.calls().empty());
+    EXPECT_TRUE(probe.calls.empty());
     EXPECT_EQ(result.stream, StandardStream::error);
     EXPECT_EQ(result.text, kUsage);
     EXPECT_EQ(result.status, ExitStatus::usage);
@@ -74,7 +57,7 @@ TEST(FrontEnd, MoreThanOneArgumentGivesUsageWithoutProbing) {
 
 TEST(FrontEnd, ProbeMessageGoesToStandardErrorAsReceived) {
   const std::string message = "  MFStartup failed: Call failed. (0x80004005)  ";
-  ScriptedProbe probe{std::unexpected(message)};
+  RecordingProbe probe{std::unexpected(message)};
   const FrontEndResult result = run_front_end(words({"probe"}), probe.function());
   EXPECT_EQ(result.stream, StandardStream::error);
   EXPECT_EQ(result.text, message + "\n");
@@ -82,7 +65,7 @@ TEST(FrontEnd, ProbeMessageGoesToStandardErrorAsReceived) {
 }
 
 TEST(FrontEnd, ReportIsTheRenderedDocumentAndOneLineFeed) {
-  ScriptedProbe probe(sample_report());
+  RecordingProbe probe{sample_report()};
   const FrontEndResult result = run_front_end(words({"probe", "x"}), probe.function());
   EXPECT_EQ(result.stream, StandardStream::output);
   EXPECT_EQ(result.text, report::to_pretty_json(sample_report()) + "\n");
@@ -90,10 +73,10 @@ TEST(FrontEnd, ReportIsTheRenderedDocumentAndOneLineFeed) {
 }
 
 TEST(FrontEnd, UndecodableCommandLineIsRefusedBeforeArgumentsCount) {
-  ScriptedProbe probe(sample_report());
+  RecordingProbe probe{sample_report()};
   const FrontEndResult result = run_front_end(
       CommandLineWords(std::unexpected(UndecodableWord{3, "x\xEF\xBF\xBD"})), probe.function());
-  EXPECT_TRUE(probe.calls().empty());
+  EXPECT_TRUE(probe.calls.empty());
   EXPECT_EQ(result.stream, StandardStream::error);
   EXPECT_EQ(result.text,
             "invalid command line: argument 3 is not valid UTF-16 (unpaired surrogate): "
@@ -105,15 +88,6 @@ TEST(FrontEnd, UndecodableCommandLineIsRefusedBeforeArgumentsCount) {
   EXPECT_EQ(program_name.text,
             "invalid command line: the program name is not valid UTF-16 (unpaired surrogate): "
             "\"p\"\n");
-}
-
-TEST(WriteFailureMessage, NamesTheStreamTheSystemTextAndTheCode) {
-  EXPECT_EQ(write_failure_message(StandardStream::output, {232, "The pipe is being closed."}),
-            "failed printing to stdout: The pipe is being closed. (os error 232)\n");
-  EXPECT_EQ(write_failure_message(StandardStream::error, {112, "Disk full."}),
-            "failed printing to stderr: Disk full. (os error 112)\n");
-  EXPECT_EQ(write_failure_message(StandardStream::output, {4294967295u, ""}),
-            "failed printing to stdout: (os error 4294967295)\n");
 }
 
 }  // namespace

@@ -145,6 +145,19 @@ TEST(FixtureProcess, FailedWriteToStdoutIsReportedOnStderr) {
   EXPECT_FALSE(text.empty());
 }
 
+TEST(FixtureProcess, BogusStdoutHandleIsTreatedAsAMissingStream) {
+  // A non-null value that names no open handle: what goes there is dropped, nothing else changes.
+  const ChildRun report = run(g_fixture_program, L" report", ChildStreams::stdout_bogus);
+  EXPECT_EQ(report.exit_code, 0u);
+  EXPECT_EQ(report.out, "");
+  EXPECT_EQ(report.err, "");
+
+  const ChildRun captured = run(g_probe_program, L"");
+  const ChildRun bogus = run(g_probe_program, L"", ChildStreams::stdout_bogus);
+  EXPECT_EQ(bogus.exit_code, captured.exit_code);
+  EXPECT_EQ(bogus.err, captured.err);
+}
+
 TEST(FixtureProcess, WithoutStandardHandlesOutputIsDroppedSilently) {
   // The fixture's probe reports success only when it finds no handle at all.
   EXPECT_EQ(run(g_fixture_program, L" no-handles?", ChildStreams::none).exit_code, 0u);

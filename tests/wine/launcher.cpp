@@ -1,7 +1,10 @@
 #include "launcher.h"
 
 #include <gtest/gtest.h>
+#include <winternl.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <utility>
 
@@ -10,6 +13,8 @@ namespace {
 
 constexpr DWORD kChildTimeoutMilliseconds = 60'000;
 constexpr DWORD kLaunchFailed = 0xFFFFFFFF;
+// Far above any handle a freshly started process holds.
+const HANDLE kBogusHandle = reinterpret_cast<HANDLE>(std::uintptr_t{0x00BADBAC});
 
 // One owner per kernel handle of the launcher's own.
 class Handle {
@@ -90,6 +95,56 @@ std::string without_wine_noise(const std::string& text) {
   return kept;
 }
 
+// Sets the stdout handle of `child`, started as our debuggee, to kBogusHandle once
+// its start-up is done (at the loader's first breakpoint), then lets it run free.
+// Handle values passed at creation are no use for this: Wine hands the child a
+// null handle in place of one that names nothing.
+bool give_bogus_stdout(const PROCESS_INFORMATION& child) {
+  for (;;) {
+    DEBUG_EVENT event{};
+    if (!::WaitForDebugEvent(&event, kChildTimeoutMilliseconds)) return false;
+    DWORD answer = DBG_CONTINUE;
+    switch (event.dwDebugEventCode) {
+      // The image files handed to a debugger are its to close.
+      case CREATE_PROCESS_DEBUG_EVENT:
+        Handle(event.u.CreateProcessInfo.hFile).reset();
+        break;
+      case LOAD_DLL_DEBUG_EVENT:
+        Handle(event.u.LoadDll.hFile).reset();
+        break;
+      case EXIT_PROCESS_DEBUG_EVENT:
+        ::ContinueDebugEvent(event.dwProcessId, event.dwThreadId, DBG_CONTINUE);
+        return false;
+      case EXCEPTION_DEBUG_EVENT:
+        if (event.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT) {
+          answer = DBG_EXCEPTION_NOT_HANDLED;
+          break;
+        }
+        {
+          // The standard handles sit in the process parameters, after the console
+          // handle and flags and the input handle.
+          PROCESS_BASIC_INFORMATION basic{};
+          char* parameters = nullptr;
+          const HANDLE bogus = kBogusHandle;
+          const bool set =
+              NT_SUCCESS(::NtQueryInformationProcess(child.hProcess, ProcessBasicInformation,
+                                                     &basic, sizeof basic, nullptr)) &&
+              ::ReadProcessMemory(child.hProcess,
+                                  reinterpret_cast<const char*>(basic.PebBaseAddress) +
+                                      offsetof(PEB, ProcessParameters),
+                                  &parameters, sizeof parameters, nullptr) &&
+              ::WriteProcessMemory(
+                  child.hProcess,
+                  parameters + offsetof(RTL_USER_PROCESS_PARAMETERS, Reserved2) + 3 * sizeof(PVOID),
+                  &bogus, sizeof bogus, nullptr);
+          ::ContinueDebugEvent(event.dwProcessId, event.dwThreadId, DBG_CONTINUE);
+          return ::DebugActiveProcessStop(child.dwProcessId) && set;
+        }
+    }
+    ::ContinueDebugEvent(event.dwProcessId, event.dwThreadId, answer);
+  }
+}
+
 ChildRun launch_once(const std::wstring& program, const std::wstring& command_line,
                      ChildStreams streams) {
   Handle out;
@@ -116,6 +171,11 @@ ChildRun launch_once(const std::wstring& program, const std::wstring& command_li
       out = capture_file();
       err = closed_pipe();
       break;
+    case ChildStreams::stdout_bogus:
+      out = capture_file();
+      err = capture_file();
+      flags = DEBUG_ONLY_THIS_PROCESS;
+      break;
   }
   if (streams != ChildStreams::none && (out.get() == nullptr || err.get() == nullptr)) {
     ADD_FAILURE() << "cannot create the child's streams, error " << ::GetLastError();
@@ -136,6 +196,11 @@ ChildRun launch_once(const std::wstring& program, const std::wstring& command_li
   }
   const Handle process(started.hProcess);
   const Handle thread(started.hThread);
+  if (streams == ChildStreams::stdout_bogus && !give_bogus_stdout(started)) {
+    ::TerminateProcess(process.get(), kLaunchFailed);
+    ADD_FAILURE() << "cannot give the child a bogus stdout handle, error " << ::GetLastError();
+    return {kLaunchFailed, {}, {}};
+  }
 
   if (::WaitForSingleObject(process.get(), kChildTimeoutMilliseconds) != WAIT_OBJECT_0) {
     ::TerminateProcess(process.get(), kLaunchFailed);

@@ -1,0 +1,76 @@
+#pragma once
+
+// The decisions inside the standard-stream writers, apart from the calls that
+// write: which path a handle's text takes, where console text is cut into
+// writes, and when a writer that makes no progress gives up.
+
+#include <algorithm>
+#include <cstddef>
+#include <string_view>
+
+#include "platform/wide_text.h"
+
+namespace velkaron::cli {
+
+// What is known of a standard handle before anything is written to it.
+struct StreamHandleTraits {
+  bool console_mode_readable = false;  // the console answered for the handle
+  bool character_device = false;       // consoles, but also NUL and serial ports
+  bool console_takes_utf8 = false;     // the console's output code page is 65001
+};
+
+enum class WritePath {
+  bytes,    // files, pipes, devices, and consoles that take UTF-8 as it is
+  console,  // a console that does not: the text as UTF-16
+  // A character device whose console mode could not be read (a console handle
+  // opened for writing only reads so): written as a console, or as bytes when
+  // it refuses the first console write.
+  console_else_bytes,
+};
+
+WritePath choose_write_path(const StreamHandleTraits& handle);
+
+// Kept well below the sizes at which some consoles refuse a single write.
+inline constexpr std::size_t kConsoleChunkUnits = 8192;
+
+// How many units of `rest` the next console write takes: at most `limit`, and
+// never only the first half of a surrogate pair.
+std::size_t console_chunk_length(platform::wide_view rest, std::size_t limit = kConsoleChunkUnits);
+
+// What one call of a writer did: failed, or succeeded having written `written` units.
+struct WriteCall {
+  bool succeeded;
+  std::size_t written;
+};
+
+// Calls in a row that succeed having written nothing (as a pipe in no-wait mode
+// with a full buffer answers) after which the write counts as failed.
+inline constexpr int kFruitlessWriteLimit = 3;
+
+enum class WriteEnd { complete, call_failed, no_progress };
+
+struct WriteProgress {
+  WriteEnd end;
+  std::size_t written;  // units written before the end
+};
+
+// Hands `write_once` what is left of `text` until all of it is written, the
+// first call fails, or kFruitlessWriteLimit calls in a row write nothing.
+template <class Unit, class WriteOnce>
+WriteProgress write_all(std::basic_string_view<Unit> text, WriteOnce&& write_once) {
+  std::size_t done = 0;
+  int fruitless = 0;
+  while (done < text.size()) {
+    const WriteCall call = write_once(text.substr(done));
+    if (!call.succeeded) return {WriteEnd::call_failed, done};
+    if (call.written == 0) {
+      if (++fruitless == kFruitlessWriteLimit) return {WriteEnd::no_progress, done};
+      continue;
+    }
+    fruitless = 0;
+    done += std::min(call.written, text.size() - done);
+  }
+  return {WriteEnd::complete, done};
+}
+
+}  // namespace velkaron::cli

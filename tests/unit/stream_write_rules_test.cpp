@@ -1,0 +1,91 @@
+#include "stream_write_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "wide_units.h"
+
+namespace velkaron::cli {
+namespace {
+
+using test::wide;
+
+TEST(WritePath, ConsolesTakeUnitsUnlessUtf8AndUnreadableCharacterDevicesAreTriedAsOne) {
+  struct Case {
+    StreamHandleTraits handle;
+    WritePath path;
+  };
+  // Console mode readable, character device, console code page UTF-8.
+  const Case cases[] = {
+      {{true, true, false}, WritePath::console},
+      {{true, true, true}, WritePath::bytes},
+      // A console handle without read access, or the NUL device.
+      {{false, true, false}, WritePath::console_else_bytes},
+      {{false, true, true}, WritePath::bytes},
+      // Files and pipes.
+      {{false, false, false}, WritePath::bytes},
+      {{false, false, true}, WritePath::bytes},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(choose_write_path(c.handle), c.path)
+        << c.handle.console_mode_readable << c.handle.character_device
+        << c.handle.console_takes_utf8;
+  }
+}
+
+TEST(ConsoleChunk, CutsAtTheLimitButNeverInsideASurrogatePair) {
+  // U+1F3A5 is the pair D83C DFA5; the limit is 4 units.
+  const auto length = [](std::u16string_view text) { return console_chunk_length(wide(text), 4); };
+  EXPECT_EQ(length(u"abc\U0001F3A5d"), 3u);  // the pair straddles the boundary
+  EXPECT_EQ(length(u"abcd\U0001F3A5"), 4u);  // the boundary just before a pair
+  EXPECT_EQ(length(u"ab\U0001F3A5cd"), 4u);  // the boundary just after a pair
+  EXPECT_EQ(length(u"a\U0001F3A5"), 3u);     // shorter than one chunk
+  EXPECT_EQ(length(u"ab\U0001F3A5"), 4u);    // exactly one chunk, ending in a pair
+  EXPECT_EQ(console_chunk_length(wide(std::u16string(kConsoleChunkUnits + 1, u'x'))),
+            kConsoleChunkUnits);
+}
+
+// A writer that answers each call from a script, and records what it was handed.
+struct ScriptedWriter {
+  explicit ScriptedWriter(std::vector<WriteCall> script) : answers(std::move(script)) {}
+
+  std::vector<WriteCall> answers;
+  std::vector<std::size_t> handed;
+
+  WriteCall operator()(std::string_view rest) {
+    handed.push_back(rest.size());
+    return answers.at(handed.size() - 1);
+  }
+};
+
+TEST(WriteAll, WritesTheRestUntilDoneAndStopsAtTheFirstFailedCall) {
+  ScriptedWriter partial{{{true, 4}, {true, 0}, {true, 6}}};
+  const WriteProgress done = write_all(std::string_view("0123456789"), partial);
+  EXPECT_EQ(done.end, WriteEnd::complete);
+  EXPECT_EQ(partial.handed, (std::vector<std::size_t>{10, 6, 6}));
+
+  ScriptedWriter failing{{{true, 3}, {false, 0}}};
+  const WriteProgress failed = write_all(std::string_view("0123456789"), failing);
+  EXPECT_EQ(failed.end, WriteEnd::call_failed);
+  EXPECT_EQ(failed.written, 3u);
+  EXPECT_EQ(failing.handed.size(), 2u);
+}
+
+TEST(WriteAll, SuccessesThatWriteNothingEndAsAFailureAfterTheBoundedTries) {
+  // Progress in between starts the count again.
+  std::vector<WriteCall> answers(kFruitlessWriteLimit - 1, WriteCall{true, 0});
+  answers.push_back({true, 1});
+  answers.insert(answers.end(), kFruitlessWriteLimit, WriteCall{true, 0});
+  ScriptedWriter stalled{answers};
+
+  const WriteProgress progress = write_all(std::string_view("ab"), stalled);
+  EXPECT_EQ(progress.end, WriteEnd::no_progress);
+  EXPECT_EQ(progress.written, 1u);
+  EXPECT_EQ(stalled.handed.size(), answers.size());
+}
+
+}  // namespace
+}  // namespace velkaron::cli
