@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Checks the shipped exe: it needs no DLL that Windows does not ship, and it carries its icon,
-its version block and its manifest.
+"""Checks the shipped exe: it imports only DLLs that Windows always takes from its system
+folder, and it carries its icon, its version block and its manifest.
 
   check_executable.py EXE --version X.Y.Z --icon APP.ICO [--objdump OBJDUMP]
 
@@ -18,12 +18,6 @@ import xml.etree.ElementTree as ElementTree
 
 import pe_image
 
-# DLLs that every supported Windows installs; lower case, shell patterns.
-SYSTEM_DLLS = (
-    "kernel32.dll", "kernelbase.dll", "ntdll.dll", "advapi32.dll", "user32.dll", "shell32.dll",
-    "msvcrt.dll", "ucrtbase.dll", "api-ms-win-crt-*.dll", "api-ms-win-core-*.dll",
-    "ole32.dll", "oleaut32.dll", "combase.dll", "mfplat.dll",
-)
 # Compiler runtimes that must be linked in, never imported: they are not on a user's machine.
 RUNTIME_DLLS = ("libstdc++*", "libgcc*", "libwinpthread*", "vcruntime*", "msvcp*", "libc++*")
 
@@ -49,8 +43,8 @@ def check_imports(checks: Checks, image: pe_image.PeImage, objdump: str | None, 
         name = dll.lower()
         checks.expect(not any(fnmatch.fnmatch(name, p) for p in RUNTIME_DLLS),
                       f"imports the compiler runtime DLL {dll}: link it statically")
-        checks.expect(any(fnmatch.fnmatch(name, p) for p in SYSTEM_DLLS),
-                      f"imports {dll}, which is not a DLL that ships with Windows")
+        checks.expect(pe_image.is_system_dll(name),
+                      f"imports {dll}, which Windows does not always load from its system folder")
     if objdump:
         listing = subprocess.run([objdump, "-p", exe], check=True, capture_output=True,
                                  text=True).stdout

@@ -1,12 +1,24 @@
-"""A small reader of 64-bit PE images: the DLLs they import and their resources.
+"""A small reader of 64-bit PE images: the DLLs they import, the names they export and their
+resources; and the one list of the DLLs a shipped exe may import.
 
-Reads only what the exe checks need, and refuses anything it does not understand rather than
+Reads only what the checks need, and refuses anything it does not understand rather than
 guessing.
 """
 
+import fnmatch
 import struct
 from dataclasses import dataclass, field
 
+# DLLs that Windows always loads from its own system folder (known DLLs and API sets), so no file
+# beside the exe can stand in for them; lower case, shell patterns. Media Foundation is not one
+# of them: the program binds it at run time from the system folder instead of importing it.
+SYSTEM_DLLS = (
+    "kernel32.dll", "kernelbase.dll", "ntdll.dll", "advapi32.dll", "user32.dll", "gdi32.dll",
+    "shell32.dll", "msvcrt.dll", "ole32.dll", "oleaut32.dll", "combase.dll",
+    "api-ms-win-crt-*.dll", "api-ms-win-core-*.dll",
+)
+
+EXPORT_DIRECTORY = 0
 IMPORT_DIRECTORY = 1
 RESOURCE_DIRECTORY = 2
 DELAY_IMPORT_DIRECTORY = 13
@@ -104,6 +116,20 @@ def imported_dlls(image: PeImage) -> list[str]:
         names.append(image.c_string(descriptor[1]))
         address += 32
     return names
+
+
+def is_system_dll(name: str) -> bool:
+    return any(fnmatch.fnmatch(name.lower(), pattern) for pattern in SYSTEM_DLLS)
+
+
+def exported_names(image: PeImage) -> list[str]:
+    """The names in the export directory, in its (sorted) order."""
+    address, _ = directory(image, EXPORT_DIRECTORY)
+    if not address:
+        return []
+    count, _, names = struct.unpack("<III", image.read(address + 24, 12))
+    return [image.c_string(struct.unpack("<I", image.read(names + 4 * i, 4))[0])
+            for i in range(count)]
 
 
 def resources(image: PeImage) -> dict[tuple[int | str, int | str, int | str], bytes]:

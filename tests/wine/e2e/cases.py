@@ -61,8 +61,12 @@ class Case:
     # "bare": nothing registered. A scenario runs the stand-in in the bare prefix.
     prefix: str = "fixture"
     scenario: str = None
+    # Which mfplat.dll: "builtin" (Wine's), "stand-in" (the bare prefix's system one),
+    # "disabled", or "planted" (the stand-in beside the program, no override).
+    mfplat: str = "builtin"
     started: bool = True  # MFStartup succeeds, so MFShutdown must follow
     fixture_loaded: bool = True  # the fixture server is loaded, so it leaves a record
+    stand_in_loaded: bool = False  # the stand-in is loaded, so it leaves a record
     record_of: str = "fixture"  # the record that the two lists below are about
     record_calls: list = field(default_factory=list)  # in this order
     record_never: list = field(default_factory=list)
@@ -78,7 +82,9 @@ def report(name, clsid, selector, subtypes):
 
 
 def stand_in(name, scenario, args, **expected):
-    return Case(name, args, prefix="bare", scenario=scenario, record_of="stand-in", **expected)
+    expected.setdefault("stand_in_loaded", True)
+    return Case(name, args, prefix="bare", scenario=scenario, mfplat="stand-in",
+                record_of="stand-in", **expected)
 
 
 CASES = [
@@ -155,14 +161,19 @@ CASES = [
          stderr=lambda display: f"MFT GetInputAvailableType failed: {display(0x80004001)}\n",
          record_calls=["GetInputAvailableType(stream 0, 1)", "GetInputAvailableType(stream 0, 2) -> 0x80004001"]),
 
+    # Media Foundation only from the system folder: a planted mfplat.dll beside the program is
+    # not loaded even without an override, and a system without it gets a start-up failure.
+    Case("planted_mfplat_is_not_loaded", ["planted"], status=1, mfplat="planted",
+         scenario="empty.txt", fixture_loaded=False,
+         stderr="No enumerated hardware H.264 MFT matched selector 'planted'. "
+                f"Available encoders: {FIXTURE_AVAILABLE}\n"),
+    Case("media_foundation_missing", [], status=1, prefix="bare", mfplat="disabled",
+         started=False, stderr=lambda display: f"MFStartup failed: {display(0x8007007E)}\n"),
+
     # The Media Foundation stand-in: every message of the program at least once.
+    # Media Foundation is bound just before MFStartup: the usage line never loads it.
     stand_in("usage_line", "empty.txt", ["one", "two"], stderr=USAGE, status=2, started=False,
-             record_never=["MFStartup"]),
-    stand_in("com_refuses_the_multithreaded_apartment", "single_threaded_apartment.txt", [],
-             status=1, started=False,
-             stderr=lambda display: f"CoInitializeEx failed: {display(0x80010106)}\n",
-             record_calls=["main thread in a single-threaded apartment -> 0x00000000"],
-             record_never=["MFStartup"]),
+             stand_in_loaded=False),
     stand_in("startup_fails_with_restricted_description", "startup_fails.txt", [], status=1,
              stderr="MFStartup failed: Media Foundation is disabled by policy. (0x80070005)\n",
              started=False,

@@ -4,13 +4,15 @@ status compared byte for byte.
 
 Two Wine prefixes serve all cases: a bare one, where nothing is registered, and
 one where the fixture encoders are registered the way a GPU driver registers
-its hardware encoder. Cases that need what Wine's Media Foundation cannot give
-run the program from a folder of their own beside the scripted mfplat stand-in.
+its hardware encoder. The program loads mfplat.dll from the system folder only,
+so the scripted mfplat stand-in is installed as the bare prefix's system
+mfplat.dll: cases that need what Wine's Media Foundation cannot give choose it
+with WINEDLLOVERRIDES=mfplat=n, the others choose Wine's own with mfplat=b.
 
     e2e.py [paths] prepare        create the prefixes (once) and register the fixture
     e2e.py [paths] run CASE       run one case of cases.py
     e2e.py [paths] cleanup        end the Wine processes of the prefixes
-    e2e.py [paths] stand-in-exports   the stand-in exports all the program imports from mfplat
+    e2e.py [paths] stand-in-exports   the stand-in exports all the program binds by name
     e2e.py list                   the case names, one a line
 """
 
@@ -24,13 +26,22 @@ import sys
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
+REPOSITORY = Path(__file__).resolve().parents[3]
+sys.dont_write_bytecode = True  # no compiled-module caches in the source tree
+sys.path.insert(0, str(REPOSITORY / "tests" / "executable"))
 import cases  # noqa: E402
-import pe_names  # noqa: E402
+import pe_image  # noqa: E402
 
 SCENARIOS = Path(__file__).resolve().parent / "scenarios"
 # The only stderr lines that are not the program's: Wine's own, seen now and then at exit.
 WINE_CLIENT_ERROR = re.compile(rb"^wine client error:[0-9a-fA-F]+: sendmsg: .*$")
 RUN_TIMEOUT = 60
+# The one list of the functions the program binds from mfplat.dll by name.
+BOUND_FUNCTIONS = REPOSITORY / "src" / "platform" / "media_foundation_functions.h"
+# Which mfplat.dll each kind of case gets: the override, and whether the stand-in lies beside a
+# copy of the program ("planted", where no override is set and Wine's own must still be loaded).
+MFPLAT_OVERRIDES = {"builtin": "mfplat=b", "stand-in": "mfplat=n", "disabled": "mfplat=",
+                    "planted": None}
 
 
 def windows_path(path):
@@ -49,7 +60,6 @@ def wine_environment(prefix, extra=None):
     return environment
 
 
-REPOSITORY = Path(__file__).resolve().parents[3]
 WINE_PREFIX_TOOL = REPOSITORY / "tools" / "wine-prefix"
 
 
@@ -169,6 +179,8 @@ class Runner:
             subprocess.run(["cp", "-a", str(bare), str(fixture)], check=True)
         make_prefix(bare)
         make_prefix(fixture, register_tool=self.options.register_tool)
+        # Only the bare prefix: the fixture prefix keeps Wine's own for the planted case.
+        shutil.copy2(self.options.stand_in, bare / "drive_c" / "windows" / "system32" / "mfplat.dll")
         # The system texts of every case at once: one run of the helper instead of one a case.
         codes = set().union(*(codes_needed(case) for case in cases.CASES))
         texts = SystemTexts(self.options.system_message, bare).display_texts(codes, self.work)
@@ -187,17 +199,17 @@ class Runner:
         folder.mkdir(parents=True)
         prefix = self.prefixes[case.prefix]
         exe = Path(self.options.exe)
-        extra = {}
-        records = {}
-        if case.scenario is not None:
-            # The stand-in beside a copy of the program; other cases keep Wine's mfplat.
+        # Every case watches for the stand-in: it must be loaded only where chosen.
+        records = {"stand-in": folder / "mfplat.record"}
+        extra = {"VELKARON_MFPLAT_RECORD": windows_path(records["stand-in"])}
+        if MFPLAT_OVERRIDES[case.mfplat]:
+            extra["WINEDLLOVERRIDES"] = MFPLAT_OVERRIDES[case.mfplat]
+        if case.mfplat == "planted":
             shutil.copy2(exe, folder / exe.name)
             shutil.copy2(self.options.stand_in, folder / "mfplat.dll")
             exe = folder / exe.name
-            extra["WINEDLLOVERRIDES"] = "mfplat=n"
+        if case.scenario is not None:
             extra["VELKARON_MFPLAT_SCENARIO"] = windows_path(SCENARIOS / case.scenario)
-            records["stand-in"] = folder / "mfplat.record"
-            extra["VELKARON_MFPLAT_RECORD"] = windows_path(records["stand-in"])
         if case.prefix == "fixture":
             records["fixture"] = folder / "fixture.record"
             extra["VELKARON_FIXTURE_RECORD"] = windows_path(records["fixture"])
@@ -250,8 +262,8 @@ def check_record(kind, path, case):
     """Every object the program received was released exactly once: before
     MFShutdown for the stand-in's objects, before the process ended for the
     fixture's. And the calls the case names were (not) made, in order."""
-    if kind == "fixture" and not case.fixture_loaded:
-        return [] if not path.exists() else [f"the fixture server was loaded: {path}"]
+    if not (case.fixture_loaded if kind == "fixture" else case.stand_in_loaded):
+        return [] if not path.exists() else [f"the {kind} DLL was loaded: {path}"]
     if not path.exists():
         return [f"{kind} record missing: {path}"]
     lines = path.read_text(encoding="utf-8", errors="replace").splitlines()
@@ -279,14 +291,17 @@ def check_record(kind, path, case):
     return failures
 
 
-def check_stand_in_exports(exe, stand_in):
-    """A function the program imports from mfplat that the stand-in lacks would
-    keep the program from loading at all in every stand-in case."""
-    imported = pe_names.PeImage(exe).imports("mfplat.dll")
-    missing = sorted(set(imported) - set(pe_names.PeImage(stand_in).exports()))
-    print(f"the program imports from mfplat.dll: {', '.join(imported)}")
-    if missing:
-        print(f"the stand-in does not export: {', '.join(missing)}")
+def check_stand_in_exports(stand_in):
+    """A function the program binds that the stand-in lacks would fail MFStartup
+    in every stand-in case."""
+    bound = re.findall(r"^\s*X\((\w+)\)", BOUND_FUNCTIONS.read_text(), re.MULTILINE)
+    with open(stand_in, "rb") as file:
+        exported = pe_image.exported_names(pe_image.read_pe(file.read()))
+    missing = sorted(set(bound) - set(exported))
+    print(f"the program binds from mfplat.dll: {', '.join(bound)}")
+    if not bound or missing:
+        print(f"the stand-in does not export: {', '.join(missing)}" if bound
+              else f"no function names found in {BOUND_FUNCTIONS}")
         return 1
     return 0
 
@@ -307,7 +322,7 @@ def main():
         print("\n".join(case.name for case in cases.CASES))
         return 0
     if options.command == "stand-in-exports":
-        return check_stand_in_exports(options.exe, options.stand_in)
+        return check_stand_in_exports(options.stand_in)
     runner = Runner(options)
     if options.command == "prepare":
         return runner.prepare()

@@ -7,8 +7,6 @@
 // The scenario file, one statement per line; blank lines and lines starting
 // with # are ignored.
 //
-//   apartment single-threaded          the main thread is in a single-threaded apartment
-//                                      before the program starts COM
 //   startup STATUS                     what MFStartup returns
 //   shutdown STATUS                    what MFShutdown returns
 //   enum STATUS                        what MFTEnumEx returns
@@ -141,10 +139,6 @@ class ScenarioReader {
   bool statement(const std::vector<Token>& words) {
     word_ = &words;
     const std::string& verb = words[0].text;
-    if (verb == "apartment") {
-      if (words.size() != 2 || words[1].text != "single-threaded") return fail("bad apartment");
-      return (scenario_.single_threaded_apartment = true);
-    }
     if (verb == "startup") return status_at(1, scenario_.startup);
     if (verb == "shutdown") return status_at(1, scenario_.shutdown);
     if (verb == "enum") return status_at(1, scenario_.enumeration);

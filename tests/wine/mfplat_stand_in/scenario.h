@@ -37,9 +37,6 @@ struct EncoderScript {
 };
 
 struct Scenario {
-  // The main thread is put in a single-threaded apartment when the stand-in
-  // is loaded, before the program asks for the multithreaded one.
-  bool single_threaded_apartment = false;
   ScriptedStatus startup;
   ScriptedStatus shutdown;
   ScriptedStatus enumeration;

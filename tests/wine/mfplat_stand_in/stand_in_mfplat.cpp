@@ -1,5 +1,5 @@
-// A stand-in for mfplat.dll, loaded in place of the platform's when it lies
-// beside the program and WINEDLLOVERRIDES=mfplat=n. It does what the scenario
+// A stand-in for mfplat.dll, loaded in place of the platform's when it is
+// installed as the system's mfplat.dll and WINEDLLOVERRIDES=mfplat=n. It does what the scenario
 // file named by VELKARON_MFPLAT_SCENARIO says, and records in the file named by
 // VELKARON_MFPLAT_RECORD every call made to it and to the objects it hands out,
 // which objects are still alive when MFShutdown is called, and again when the
@@ -24,8 +24,7 @@ namespace {
 Scenario scenario;
 std::string scenario_problem;
 
-// Read when the DLL is loaded: the apartment must be chosen before the
-// program's first COM call.
+// Read when the DLL is loaded.
 void read_scenario_file() {
   const std::wstring path = environment_text(L"VELKARON_MFPLAT_SCENARIO");
   if (path.empty()) return;
@@ -36,10 +35,6 @@ void read_scenario_file() {
     return;
   }
   scenario = std::move(outcome.scenario);
-  if (scenario.single_threaded_apartment) {
-    const HRESULT status = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    record_line("main thread in a single-threaded apartment -> " + hresult_hex(status));
-  }
 }
 
 HRESULT scripted(const ScriptedStatus& status) {
