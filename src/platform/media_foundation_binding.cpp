@@ -1,7 +1,7 @@
 // Media Foundation, bound at run time from the system folder only.
 //
 // The exe does not import mfplat.dll: it is not one of the DLLs Windows always
-// takes from its own folder, so the loader would look beside the exe first and
+// takes from the system folder, so the loader would look beside the exe first and
 // run any file of that name lying there, and on an edition without Media
 // Foundation the program would not start at all. The functions the probe calls
 // are defined here under their SDK names instead, and forward to mfplat.dll
@@ -11,19 +11,12 @@
 // or function that is missing fails MFStartup with HRESULT_FROM_WIN32 of the
 // loader's error, and the run ends as any failed start-up does.
 
+#include "platform/media_foundation_binding.h"
+
 #include <bit>
-#include <expected>
 
-#include "platform/media_foundation_functions.h"
-#include "platform/platform_api.h"
-
+namespace velkaron::platform {
 namespace {
-
-struct MediaFoundationFunctions {
-#define VELKARON_FUNCTION_POINTER(name) decltype(&::name) name = nullptr;
-  VELKARON_MEDIA_FOUNDATION_FUNCTIONS(VELKARON_FUNCTION_POINTER)
-#undef VELKARON_FUNCTION_POINTER
-};
 
 // The loader's error, never 0: a failure must not read as success.
 DWORD last_error_or(DWORD fallback) {
@@ -31,11 +24,9 @@ DWORD last_error_or(DWORD fallback) {
   return error != ERROR_SUCCESS ? error : fallback;
 }
 
-std::expected<MediaFoundationFunctions, DWORD> bind_media_foundation() {
-  // A module that lacks a function stays loaded too: unloading a DLL whose
-  // start-up code has run is the riskier choice, and the run is ending anyway.
-  const HMODULE module = ::LoadLibraryExW(L"mfplat.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  if (module == nullptr) return std::unexpected(last_error_or(ERROR_MOD_NOT_FOUND));
+}  // namespace
+
+std::expected<MediaFoundationFunctions, DWORD> bind_media_foundation(HMODULE module) {
   MediaFoundationFunctions functions;
   DWORD missing = ERROR_SUCCESS;
   auto resolve = [module, &missing]<class Function>(Function& slot, const char* name) {
@@ -49,8 +40,23 @@ std::expected<MediaFoundationFunctions, DWORD> bind_media_foundation() {
   return functions;
 }
 
+}  // namespace velkaron::platform
+
+namespace {
+
+using velkaron::platform::MediaFoundationFunctions;
+
+// Loaded and bound once. A module that lacks a function stays loaded too:
+// unloading a DLL whose start-up code has run is the riskier choice, and the
+// run is ending anyway.
 const std::expected<MediaFoundationFunctions, DWORD>& media_foundation() {
-  static const auto bound = bind_media_foundation();
+  static const auto bound = []() -> std::expected<MediaFoundationFunctions, DWORD> {
+    const HMODULE module = ::LoadLibraryExW(L"mfplat.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (module == nullptr) {
+      return std::unexpected(velkaron::platform::last_error_or(ERROR_MOD_NOT_FOUND));
+    }
+    return velkaron::platform::bind_media_foundation(module);
+  }();
   return bound;
 }
 

@@ -38,8 +38,8 @@ WINE_CLIENT_ERROR = re.compile(rb"^wine client error:[0-9a-fA-F]+: sendmsg: .*$"
 RUN_TIMEOUT = 60
 # The one list of the functions the program binds from mfplat.dll by name.
 BOUND_FUNCTIONS = REPOSITORY / "src" / "platform" / "media_foundation_functions.h"
-# Which mfplat.dll each kind of case gets: the override, and whether the stand-in lies beside a
-# copy of the program ("planted", where no override is set and Wine's own must still be loaded).
+# The override each kind of case runs with (Case.mfplat). A planted case sets none: the stand-in
+# lies beside a copy of the program, and Wine's own must still be the one loaded.
 MFPLAT_OVERRIDES = {"builtin": "mfplat=b", "stand-in": "mfplat=n", "disabled": "mfplat=",
                     "planted": None}
 
@@ -180,7 +180,8 @@ class Runner:
         make_prefix(bare)
         make_prefix(fixture, register_tool=self.options.register_tool)
         # Only the bare prefix: the fixture prefix keeps Wine's own for the planted case.
-        shutil.copy2(self.options.stand_in, bare / "drive_c" / "windows" / "system32" / "mfplat.dll")
+        system_folder = bare / "drive_c" / "windows" / "system32"
+        shutil.copy2(self.options.stand_in, system_folder / "mfplat.dll")
         # The system texts of every case at once: one run of the helper instead of one a case.
         codes = set().union(*(codes_needed(case) for case in cases.CASES))
         texts = SystemTexts(self.options.system_message, bare).display_texts(codes, self.work)
