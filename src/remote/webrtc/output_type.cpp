@@ -20,6 +20,7 @@ constexpr UINT64 pack_halves(UINT32 upper, UINT32 lower) noexcept {
   return (UINT64{upper} << 32) | lower;
 }
 
+// One attribute of the output type; the value's type chooses the setter.
 struct OutputAttribute {
   const GUID& key;
   std::variant<GUID, UINT64, UINT32> value;
@@ -30,30 +31,29 @@ constexpr UINT32 kH264ProfileMain = 77;      // eAVEncH264VProfile_Main
 
 // Set in this order; the first failure stops the rest.
 constexpr OutputAttribute kOutputAttributes[] = {
-    {mf::MF_MT_MAJOR_TYPE, mf::MFMediaType_Video},
-    {mf::MF_MT_SUBTYPE, mf::MFVideoFormat_H264},
-    {mf::MF_MT_FRAME_SIZE, pack_halves(1920, 1080)},
-    {mf::MF_MT_FRAME_RATE, pack_halves(60, 1)},
-    {mf::MF_MT_AVG_BITRATE, UINT32{10'000'000}},
-    {mf::MF_MT_INTERLACE_MODE, kInterlaceProgressive},
-    {mf::MF_MT_MPEG2_PROFILE, kH264ProfileMain},
+    {mf::MF_MT_MAJOR_TYPE, mf::MFMediaType_Video},      // video
+    {mf::MF_MT_SUBTYPE, mf::MFVideoFormat_H264},        // H.264
+    {mf::MF_MT_FRAME_SIZE, pack_halves(1920, 1080)},    // width, height
+    {mf::MF_MT_FRAME_RATE, pack_halves(60, 1)},         // frames per second, as a ratio
+    {mf::MF_MT_AVG_BITRATE, UINT32{10'000'000}},        // bits per second
+    {mf::MF_MT_INTERLACE_MODE, kInterlaceProgressive},  // progressive
+    {mf::MF_MT_MPEG2_PROFILE, kH264ProfileMain},        // Main profile
 };
 
-HRESULT set_value(IMFMediaType& type, const GUID& key, const GUID& value) {
-  return type.SetGUID(key, value);
-}
-HRESULT set_value(IMFMediaType& type, const GUID& key, UINT64 value) {
-  return type.SetUINT64(key, value);
-}
-HRESULT set_value(IMFMediaType& type, const GUID& key, UINT32 value) {
-  return type.SetUINT32(key, value);
+// The setter of IMFAttributes that takes the value's type.
+HRESULT set_attribute(IMFMediaType& type, const OutputAttribute& attribute) {
+  if (const auto* guid = std::get_if<GUID>(&attribute.value)) {
+    return type.SetGUID(attribute.key, *guid);
+  }
+  if (const auto* wide = std::get_if<UINT64>(&attribute.value)) {
+    return type.SetUINT64(attribute.key, *wide);
+  }
+  return type.SetUINT32(attribute.key, *std::get_if<UINT32>(&attribute.value));
 }
 
 std::expected<void, platform::PlatformError> set_attributes(IMFMediaType& type) {
   for (const OutputAttribute& attribute : kOutputAttributes) {
-    const HRESULT status = std::visit(
-        [&](const auto& value) { return set_value(type, attribute.key, value); }, attribute.value);
-    if (auto set = platform::check_status(status); !set) return set;
+    if (auto set = platform::check_status(set_attribute(type, attribute)); !set) return set;
   }
   return {};
 }
