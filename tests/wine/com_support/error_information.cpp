@@ -4,13 +4,8 @@
 
 #include "event_record.h"
 #include "known_guids.h"
-#include "object_ledger.h"
 #include "platform/com_ptr.h"
-
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
-#include "platform/restricted_error_info.h"
-#pragma GCC diagnostic pop
+#include "tracked_object.h"
 
 namespace velkaron::wine_test {
 namespace {
@@ -21,37 +16,10 @@ BSTR allocate_text(const std::wstring& text) {
 
 // One object behind two interfaces; the counting is shared, so a reference
 // taken through either is released through either.
-class ScriptedErrorInfo final : public IErrorInfo, public IRestrictedErrorInfo {
+class ScriptedErrorInfo final : public TrackedObject<IErrorInfo, IRestrictedErrorInfo> {
  public:
   explicit ScriptedErrorInfo(const ErrorInformation& information)
-      : information_(information), name_(object_born("errorinfo")) {}
-  virtual ~ScriptedErrorInfo() = default;
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    if (!alive("QueryInterface")) return E_UNEXPECTED;
-    if (same_guid(iid, kIidUnknown) || same_guid(iid, kIidErrorInfo)) {
-      *out = static_cast<IErrorInfo*>(this);
-    } else if (information_.restricted && same_guid(iid, kIidRestrictedErrorInfo)) {
-      *out = static_cast<IRestrictedErrorInfo*>(this);
-      record_line(name_ + " QueryInterface(IRestrictedErrorInfo)");
-    } else {
-      return E_NOINTERFACE;
-    }
-    ++references_;
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override {
-    if (!alive("AddRef")) return 0;
-    return ++references_;
-  }
-  ULONG STDMETHODCALLTYPE Release() override {
-    if (!alive("Release")) return 0;
-    const ULONG left = --references_;
-    if (left == 0) object_died(name_);
-    return left;
-  }
+      : TrackedObject<IErrorInfo, IRestrictedErrorInfo>("errorinfo"), information_(information) {}
 
   HRESULT STDMETHODCALLTYPE GetGUID(GUID* guid) override {
     if (!alive("GetGUID")) return E_UNEXPECTED;
@@ -65,7 +33,7 @@ class ScriptedErrorInfo final : public IErrorInfo, public IRestrictedErrorInfo {
   }
   HRESULT STDMETHODCALLTYPE GetDescription(BSTR* description) override {
     if (!alive("GetDescription")) return E_UNEXPECTED;
-    record_line(name_ + " GetDescription");
+    record_line(name() + " GetDescription");
     if (description == nullptr) return E_POINTER;
     *description = allocate_text(information_.description);
     return S_OK;
@@ -85,7 +53,7 @@ class ScriptedErrorInfo final : public IErrorInfo, public IRestrictedErrorInfo {
                                             BSTR* restricted_description,
                                             BSTR* capability_sid) override {
     if (!alive("GetErrorDetails")) return E_UNEXPECTED;
-    record_line(name_ + " GetErrorDetails");
+    record_line(name() + " GetErrorDetails");
     if (description == nullptr || error == nullptr || restricted_description == nullptr ||
         capability_sid == nullptr) {
       return E_POINTER;
@@ -103,15 +71,15 @@ class ScriptedErrorInfo final : public IErrorInfo, public IRestrictedErrorInfo {
   }
 
  private:
-  bool alive(const char* method) const {
-    if (references_ > 0) return true;
-    object_misused(name_, method);
-    return false;
+  // IRestrictedErrorInfo only when the script says so.
+  void* interface_for(REFIID iid) override {
+    if (!same_guid(iid, iid_of<IRestrictedErrorInfo>)) return TrackedObject::interface_for(iid);
+    if (!information_.restricted) return nullptr;
+    record_line(name() + " QueryInterface(IRestrictedErrorInfo)");
+    return static_cast<IRestrictedErrorInfo*>(this);
   }
 
   ErrorInformation information_;
-  std::string name_;
-  ULONG references_ = 1;
 };
 
 }  // namespace

@@ -1,0 +1,156 @@
+#pragma once
+
+// IUnknown for the COM objects that tests hand to the probe: the scripted
+// platform's objects (natively, against the platform subset) and the Windows
+// fixtures' objects (against the SDK). An object answers QueryInterface for
+// exactly the interfaces it implements and those they derive from, with null
+// and E_NOINTERFACE for any other ID, as COM does, so that a wrong interface ID
+// in the probe fails its tests. It counts its references, and a call on it
+// after its last Release is reported as misuse instead of touching freed
+// memory: test objects are never freed while the probe may still call them.
+// What is reported where is the ledger's business, a class given as parameter:
+//   static void referenced(const std::string& name);             AddRef, QueryInterface
+//   static void released(const std::string& name, ULONG left);   Release
+//   static void misused(const std::string& name, std::string_view method);
+
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <utility>
+
+#include "platform/guid.h"
+#include "platform/platform_api.h"
+#include "remote/webrtc/media_foundation_guids.h"
+
+namespace velkaron::test_support {
+
+// Each interface's ID, typed in from its published value (the product's own
+// constant where the product has one, which a test compares with the
+// documented value), and the interface it derives from.
+template <class Interface>
+struct ComInterface;
+
+template <>
+struct ComInterface<IUnknown> {
+  static constexpr GUID iid = {
+      0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+};
+template <>
+struct ComInterface<IErrorInfo> {
+  using Base = IUnknown;
+  static constexpr GUID iid = {
+      0x1CF2B120, 0x547D, 0x101B, {0x8E, 0x65, 0x08, 0x00, 0x2B, 0x2B, 0xD1, 0x19}};
+};
+template <>
+struct ComInterface<IRestrictedErrorInfo> {
+  using Base = IUnknown;
+  static constexpr GUID iid = {
+      0x82BA7092, 0x4C88, 0x427D, {0xA7, 0xBC, 0x16, 0xDD, 0x93, 0xFE, 0xB6, 0x7E}};
+};
+template <>
+struct ComInterface<IMFAttributes> {
+  using Base = IUnknown;
+  static constexpr GUID iid = {
+      0x2CD2D921, 0xC447, 0x44A7, {0xA1, 0x3C, 0x4A, 0xDA, 0xBF, 0xC2, 0x47, 0xE3}};
+};
+template <>
+struct ComInterface<IMFMediaType> {
+  using Base = IMFAttributes;
+  static constexpr GUID iid = {
+      0x44AE0FA8, 0xEA31, 0x4109, {0x8D, 0x2E, 0x4C, 0xAE, 0x49, 0x97, 0xC5, 0x55}};
+};
+template <>
+struct ComInterface<IMFActivate> {
+  using Base = IMFAttributes;
+  static constexpr GUID iid = {
+      0x7FEE9E9A, 0x4A89, 0x47A6, {0x89, 0x9C, 0xB6, 0xA5, 0x3A, 0x70, 0xFB, 0x67}};
+};
+template <>
+struct ComInterface<IMFTransform> {
+  using Base = IUnknown;
+  static constexpr const GUID& iid = probe::mf::IID_IMFTransform;
+};
+
+template <class Interface>
+inline constexpr const GUID& iid_of = ComInterface<Interface>::iid;
+
+// The calling convention is left to the compiler's default: the same as
+// COM's on the 64-bit systems the probe runs on.
+template <class Ledger, class First, class... More>
+class CountedObject : public First, public More... {
+ public:
+  CountedObject(std::string name, ULONG references)
+      : name_(std::move(name)), references_(references) {}
+  CountedObject(const CountedObject&) = delete;
+  CountedObject& operator=(const CountedObject&) = delete;
+  virtual ~CountedObject() = default;
+
+  HRESULT QueryInterface(REFIID iid, void** out) override {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    if (!alive("QueryInterface")) return E_UNEXPECTED;
+    void* found = interface_for(iid);
+    if (found == nullptr) return E_NOINTERFACE;
+    ++references_;
+    Ledger::referenced(name_);
+    *out = found;
+    return S_OK;
+  }
+  ULONG AddRef() override {
+    if (!alive("AddRef")) return 0;
+    Ledger::referenced(name_);
+    return ++references_;
+  }
+  ULONG Release() override {
+    if (!alive("Release")) return 0;
+    const ULONG left = --references_;
+    Ledger::released(name_, left);
+    if (left == 0) on_last_release();
+    return left;
+  }
+
+  bool implements(REFIID iid) { return interface_for(iid) != nullptr; }
+  const std::string& name() const { return name_; }
+  ULONG references() const { return references_; }
+
+ protected:
+  // True while the object has references; otherwise reports the misuse.
+  bool alive(std::string_view method) const {
+    if (references_ > 0) return true;
+    Ledger::misused(name_, method);
+    return false;
+  }
+  // A reference for a caller that receives the object other than through
+  // QueryInterface or AddRef (a platform call that creates or delivers it).
+  void add_reference() { ++references_; }
+  // Drops the references the object holds on others.
+  virtual void on_last_release() {}
+  // The object's pointer of the interface that `iid` names, or null.
+  virtual void* interface_for(REFIID iid) {
+    if (platform::same_guid(iid, iid_of<IUnknown>)) {
+      return static_cast<IUnknown*>(static_cast<First*>(this));
+    }
+    void* found = along<First, First>(iid);
+    ((found = found != nullptr ? found : along<More, More>(iid)), ...);
+    return found;
+  }
+
+ private:
+  // `Step` and its bases up to IUnknown, reached through the implemented `Via`.
+  template <class Via, class Step>
+  void* along(REFIID iid) {
+    if constexpr (std::is_same_v<Step, IUnknown>) {
+      return nullptr;
+    } else {
+      if (platform::same_guid(iid, iid_of<Step>)) {
+        return static_cast<Step*>(static_cast<Via*>(this));
+      }
+      return along<Via, typename ComInterface<Step>::Base>(iid);
+    }
+  }
+
+  std::string name_;
+  ULONG references_;
+};
+
+}  // namespace velkaron::test_support
