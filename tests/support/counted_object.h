@@ -15,6 +15,7 @@
 
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <type_traits>
 #include <utility>
 
@@ -24,55 +25,34 @@
 
 namespace velkaron::test_support {
 
-// Each interface's ID, typed in from its published value (the product's own
-// constant where the product has one, which a test compares with the
-// documented value), and the interface it derives from.
-template <class Interface>
-struct ComInterface;
+// Interface IDs, typed in from their published values.
+inline constexpr GUID kIidUnknown = {
+    0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+inline constexpr GUID kIidErrorInfo = {
+    0x1CF2B120, 0x547D, 0x101B, {0x8E, 0x65, 0x08, 0x00, 0x2B, 0x2B, 0xD1, 0x19}};
+inline constexpr GUID kIidRestrictedErrorInfo = {
+    0x82BA7092, 0x4C88, 0x427D, {0xA7, 0xBC, 0x16, 0xDD, 0x93, 0xFE, 0xB6, 0x7E}};
+inline constexpr GUID kIidAttributes = {
+    0x2CD2D921, 0xC447, 0x44A7, {0xA1, 0x3C, 0x4A, 0xDA, 0xBF, 0xC2, 0x47, 0xE3}};
+inline constexpr GUID kIidMediaType = {
+    0x44AE0FA8, 0xEA31, 0x4109, {0x8D, 0x2E, 0x4C, 0xAE, 0x49, 0x97, 0xC5, 0x55}};
+inline constexpr GUID kIidActivate = {
+    0x7FEE9E9A, 0x4A89, 0x47A6, {0x89, 0x9C, 0xB6, 0xA5, 0x3A, 0x70, 0xFB, 0x67}};
 
-template <>
-struct ComInterface<IUnknown> {
-  static constexpr GUID iid = {
-      0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+// The interfaces that test objects may implement, with their IDs.
+// IMFTransform's is the probe's own constant, which a test compares with the
+// documented value.
+template <class Interface, const GUID& Iid>
+struct InterfaceId {
+  using Type = Interface;
+  static constexpr const GUID& iid = Iid;
 };
-template <>
-struct ComInterface<IErrorInfo> {
-  using Base = IUnknown;
-  static constexpr GUID iid = {
-      0x1CF2B120, 0x547D, 0x101B, {0x8E, 0x65, 0x08, 0x00, 0x2B, 0x2B, 0xD1, 0x19}};
-};
-template <>
-struct ComInterface<IRestrictedErrorInfo> {
-  using Base = IUnknown;
-  static constexpr GUID iid = {
-      0x82BA7092, 0x4C88, 0x427D, {0xA7, 0xBC, 0x16, 0xDD, 0x93, 0xFE, 0xB6, 0x7E}};
-};
-template <>
-struct ComInterface<IMFAttributes> {
-  using Base = IUnknown;
-  static constexpr GUID iid = {
-      0x2CD2D921, 0xC447, 0x44A7, {0xA1, 0x3C, 0x4A, 0xDA, 0xBF, 0xC2, 0x47, 0xE3}};
-};
-template <>
-struct ComInterface<IMFMediaType> {
-  using Base = IMFAttributes;
-  static constexpr GUID iid = {
-      0x44AE0FA8, 0xEA31, 0x4109, {0x8D, 0x2E, 0x4C, 0xAE, 0x49, 0x97, 0xC5, 0x55}};
-};
-template <>
-struct ComInterface<IMFActivate> {
-  using Base = IMFAttributes;
-  static constexpr GUID iid = {
-      0x7FEE9E9A, 0x4A89, 0x47A6, {0x89, 0x9C, 0xB6, 0xA5, 0x3A, 0x70, 0xFB, 0x67}};
-};
-template <>
-struct ComInterface<IMFTransform> {
-  using Base = IUnknown;
-  static constexpr const GUID& iid = probe::mf::IID_IMFTransform;
-};
-
-template <class Interface>
-inline constexpr const GUID& iid_of = ComInterface<Interface>::iid;
+using KnownInterfaces =
+    std::tuple<InterfaceId<IErrorInfo, kIidErrorInfo>,
+               InterfaceId<IRestrictedErrorInfo, kIidRestrictedErrorInfo>,
+               InterfaceId<IMFAttributes, kIidAttributes>, InterfaceId<IMFMediaType, kIidMediaType>,
+               InterfaceId<IMFActivate, kIidActivate>,
+               InterfaceId<IMFTransform, probe::mf::IID_IMFTransform>>;
 
 // The calling convention is left to the compiler's default: the same as
 // COM's on the 64-bit systems the probe runs on.
@@ -125,28 +105,35 @@ class CountedObject : public First, public More... {
   void add_reference() { ++references_; }
   // Drops the references the object holds on others.
   virtual void on_last_release() {}
-  // The object's pointer of the interface that `iid` names, or null.
+  // The object's pointer of the interface that `iid` names, or null: each
+  // implemented interface answers for itself and the interfaces it derives from.
   virtual void* interface_for(REFIID iid) {
-    if (platform::same_guid(iid, iid_of<IUnknown>)) {
+    if (platform::same_guid(iid, kIidUnknown)) {
       return static_cast<IUnknown*>(static_cast<First*>(this));
     }
-    void* found = along<First, First>(iid);
-    ((found = found != nullptr ? found : along<More, More>(iid)), ...);
+    void* found = through<First>(iid, static_cast<KnownInterfaces*>(nullptr));
+    ((found =
+          found != nullptr ? found : through<More>(iid, static_cast<KnownInterfaces*>(nullptr))),
+     ...);
     return found;
   }
 
  private:
-  // `Step` and its bases up to IUnknown, reached through the implemented `Via`.
-  template <class Via, class Step>
-  void* along(REFIID iid) {
-    if constexpr (std::is_same_v<Step, IUnknown>) {
-      return nullptr;
-    } else {
-      if (platform::same_guid(iid, iid_of<Step>)) {
-        return static_cast<Step*>(static_cast<Via*>(this));
+  template <class Via, class... Known>
+  void* through(REFIID iid, std::tuple<Known...>*) {
+    void* found = nullptr;
+    ((found = found != nullptr ? found : as<Via, Known>(iid)), ...);
+    return found;
+  }
+  template <class Via, class Known>
+  void* as(REFIID iid) {
+    using Interface = typename Known::Type;
+    if constexpr (std::is_base_of_v<Interface, Via>) {
+      if (platform::same_guid(iid, Known::iid)) {
+        return static_cast<Interface*>(static_cast<Via*>(this));
       }
-      return along<Via, typename ComInterface<Step>::Base>(iid);
     }
+    return nullptr;
   }
 
   std::string name_;

@@ -234,7 +234,7 @@ class ScriptedErrorInfo : public Scripted<IErrorInfo> {
 
   HRESULT QueryInterface(REFIID iid, void** object) override {
     substitute::ledger().record("QueryInterface " + name());
-    if (restricted == nullptr || !platform::same_guid(iid, iid_of<IRestrictedErrorInfo>)) {
+    if (restricted == nullptr || !platform::same_guid(iid, kIidRestrictedErrorInfo)) {
       return Scripted::QueryInterface(iid, object);
     }
     *object = static_cast<IRestrictedErrorInfo*>(restricted->hand_out());

@@ -22,14 +22,10 @@ class ScriptedErrorInfo final : public TrackedObject<IErrorInfo, IRestrictedErro
       : TrackedObject<IErrorInfo, IRestrictedErrorInfo>("errorinfo"), information_(information) {}
 
   HRESULT STDMETHODCALLTYPE GetGUID(GUID* guid) override {
-    if (!alive("GetGUID")) return E_UNEXPECTED;
-    if (guid != nullptr) *guid = GUID{};
-    return S_OK;
+    return unused("GetGUID", guid, GUID{}, S_OK);
   }
   HRESULT STDMETHODCALLTYPE GetSource(BSTR* source) override {
-    if (!alive("GetSource")) return E_UNEXPECTED;
-    if (source != nullptr) *source = nullptr;
-    return E_NOTIMPL;
+    return unused("GetSource", source, BSTR{}, E_NOTIMPL);
   }
   HRESULT STDMETHODCALLTYPE GetDescription(BSTR* description) override {
     if (!alive("GetDescription")) return E_UNEXPECTED;
@@ -39,14 +35,10 @@ class ScriptedErrorInfo final : public TrackedObject<IErrorInfo, IRestrictedErro
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE GetHelpFile(BSTR* file) override {
-    if (!alive("GetHelpFile")) return E_UNEXPECTED;
-    if (file != nullptr) *file = nullptr;
-    return E_NOTIMPL;
+    return unused("GetHelpFile", file, BSTR{}, E_NOTIMPL);
   }
   HRESULT STDMETHODCALLTYPE GetHelpContext(DWORD* context) override {
-    if (!alive("GetHelpContext")) return E_UNEXPECTED;
-    if (context != nullptr) *context = 0;
-    return E_NOTIMPL;
+    return unused("GetHelpContext", context, DWORD{}, E_NOTIMPL);
   }
 
   HRESULT STDMETHODCALLTYPE GetErrorDetails(BSTR* description, HRESULT* error,
@@ -65,15 +57,21 @@ class ScriptedErrorInfo final : public TrackedObject<IErrorInfo, IRestrictedErro
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE GetReference(BSTR* reference) override {
-    if (!alive("GetReference")) return E_UNEXPECTED;
-    if (reference != nullptr) *reference = nullptr;
-    return E_NOTIMPL;
+    return unused("GetReference", reference, BSTR{}, E_NOTIMPL);
   }
 
  private:
+  // A method the probe does not call: the out-slot cleared, and `status`.
+  template <class Value>
+  HRESULT unused(const char* method, Value* out, Value cleared, HRESULT status) const {
+    if (!alive(method)) return E_UNEXPECTED;
+    if (out != nullptr) *out = cleared;
+    return status;
+  }
   // IRestrictedErrorInfo only when the script says so.
   void* interface_for(REFIID iid) override {
-    if (!same_guid(iid, iid_of<IRestrictedErrorInfo>)) return TrackedObject::interface_for(iid);
+    if (!same_guid(iid, test_support::kIidRestrictedErrorInfo))
+      return TrackedObject::interface_for(iid);
     if (!information_.restricted) return nullptr;
     record_line(name() + " QueryInterface(IRestrictedErrorInfo)");
     return static_cast<IRestrictedErrorInfo*>(this);

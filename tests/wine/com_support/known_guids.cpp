@@ -20,7 +20,6 @@ constexpr std::array kNamedGuids = {
     NamedGuid{"RGB32", &mf::MFVideoFormat_RGB32},
     NamedGuid{"ARGB32", &mf::MFVideoFormat_ARGB32},
     NamedGuid{"YUY2", &mf::MFVideoFormat_YUY2},
-    NamedGuid{"I420", &kFormatI420},
     NamedGuid{"MFT_FRIENDLY_NAME_Attribute", &mf::MFT_FRIENDLY_NAME_Attribute},
     NamedGuid{"MFT_TRANSFORM_CLSID_Attribute", &mf::MFT_TRANSFORM_CLSID_Attribute},
     NamedGuid{"MF_TRANSFORM_ASYNC", &mf::MF_TRANSFORM_ASYNC},
@@ -32,14 +31,16 @@ constexpr std::array kNamedGuids = {
     NamedGuid{"MF_MT_AVG_BITRATE", &mf::MF_MT_AVG_BITRATE},
     NamedGuid{"MF_MT_INTERLACE_MODE", &mf::MF_MT_INTERLACE_MODE},
     NamedGuid{"MF_MT_MPEG2_PROFILE", &mf::MF_MT_MPEG2_PROFILE},
-    NamedGuid{"IUnknown", &iid_of<IUnknown>},
-    NamedGuid{"IClassFactory", &iid_of<IClassFactory>},
-    NamedGuid{"IMFAttributes", &iid_of<IMFAttributes>},
-    NamedGuid{"IMFMediaType", &iid_of<IMFMediaType>},
-    NamedGuid{"IMFActivate", &iid_of<IMFActivate>},
-    NamedGuid{"IMFTransform", &iid_of<IMFTransform>},
-    NamedGuid{"IErrorInfo", &iid_of<IErrorInfo>},
-    NamedGuid{"IRestrictedErrorInfo", &iid_of<IRestrictedErrorInfo>},
+    NamedGuid{"IUnknown", &test_support::kIidUnknown},
+    NamedGuid{"IClassFactory", &test_support::kIidClassFactory},
+    NamedGuid{"IMFAttributes", &test_support::kIidAttributes},
+    NamedGuid{"IMFMediaType", &test_support::kIidMediaType},
+    NamedGuid{"IMFActivate", &test_support::kIidActivate},
+    NamedGuid{"IMFTransform", &mf::IID_IMFTransform},
+    NamedGuid{"IErrorInfo", &test_support::kIidErrorInfo},
+    NamedGuid{"IRestrictedErrorInfo", &test_support::kIidRestrictedErrorInfo},
+    // Last: the one GUID that the probe has no name for.
+    NamedGuid{"I420", &kFormatI420},
 };
 
 int hex_digit(char c) {

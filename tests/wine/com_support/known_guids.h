@@ -17,12 +17,8 @@
 
 namespace velkaron::test_support {
 
-template <>
-struct ComInterface<IClassFactory> {
-  using Base = IUnknown;
-  static constexpr GUID iid = {
-      0x00000001, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-};
+inline constexpr GUID kIidClassFactory = {
+    0x00000001, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 }  // namespace velkaron::test_support
 
@@ -31,7 +27,6 @@ namespace velkaron::wine_test {
 namespace mf = probe::mf;
 using platform::hresult_text;
 using platform::same_guid;
-using test_support::iid_of;
 
 // A planar 4:2:0 format that the probe's label table does not know.
 inline constexpr GUID kFormatI420 = {

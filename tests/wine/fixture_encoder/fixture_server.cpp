@@ -31,6 +31,10 @@ class FixtureClassFactory final : public TrackedObject<IClassFactory> {
   HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
 
  private:
+  void* interface_for(REFIID iid) override {
+    if (same_guid(iid, test_support::kIidClassFactory)) return static_cast<IClassFactory*>(this);
+    return TrackedObject::interface_for(iid);
+  }
   HRESULT recorded(const std::string& call, HRESULT status) const {
     record_call(call, status);
     return status;
@@ -45,12 +49,7 @@ class FixtureClassFactory final : public TrackedObject<IClassFactory> {
 using namespace velkaron::wine_test;
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH) {
-    open_record(L"VELKARON_FIXTURE_RECORD");
-    record_line("attach");
-  } else if (reason == DLL_PROCESS_DETACH) {
-    record_line("detach " + ledger_summary());
-  }
+  record_module_life(reason, L"VELKARON_FIXTURE_RECORD");
   return TRUE;
 }
 

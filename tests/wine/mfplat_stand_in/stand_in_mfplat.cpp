@@ -89,13 +89,7 @@ std::string type_info_text(const MFT_REGISTER_TYPE_INFO* info) {
 using namespace velkaron::wine_test;
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH) {
-    open_record(L"VELKARON_MFPLAT_RECORD");
-    record_line("attach");
-    read_scenario_file();
-  } else if (reason == DLL_PROCESS_DETACH) {
-    record_line("detach " + ledger_summary());
-  }
+  if (record_module_life(reason, L"VELKARON_MFPLAT_RECORD")) read_scenario_file();
   return TRUE;
 }
 
