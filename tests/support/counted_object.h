@@ -13,6 +13,7 @@
 //   static void released(const std::string& name, ULONG left);   Release
 //   static void misused(const std::string& name, std::string_view method);
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -111,10 +112,11 @@ class CountedObject : public First, public More... {
     if (platform::same_guid(iid, kIidUnknown)) {
       return static_cast<IUnknown*>(static_cast<First*>(this));
     }
-    void* found = through<First>(iid, static_cast<KnownInterfaces*>(nullptr));
-    ((found =
-          found != nullptr ? found : through<More>(iid, static_cast<KnownInterfaces*>(nullptr))),
-     ...);
+    constexpr auto* known = static_cast<KnownInterfaces*>(nullptr);
+    void* found = nullptr;
+    for (void* candidate : {through<First>(iid, known), through<More>(iid, known)...}) {
+      if (found == nullptr) found = candidate;
+    }
     return found;
   }
 
