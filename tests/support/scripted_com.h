@@ -4,60 +4,49 @@
 // references and writes every hand-out and release into the substitute's
 // ledger, so a test can prove that each reference was released exactly once,
 // and when. Objects live in a ScriptedPlatform arena for the whole test, so a
-// release past zero is recorded as a fault instead of touching freed memory.
+// call past the last release is recorded as a fault instead of touching freed
+// memory.
 
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <variant>
 #include <vector>
 
+#include "counted_object.h"
 #include "platform/guid.h"
 #include "substitute_platform.h"
 
 namespace velkaron::test_support {
 
-template <class Interface>
-class Scripted : public Interface {
- public:
-  explicit Scripted(std::string name) : name_(std::move(name)) {}
-  Scripted(const Scripted&) = delete;
-  Scripted& operator=(const Scripted&) = delete;
-  virtual ~Scripted() = default;
+// The scripted platform's ledger: every reference taken and released, in order.
+struct SubstituteLedger {
+  static void referenced(const std::string& name) { substitute::ledger().record("AddRef " + name); }
+  static void released(const std::string& name, ULONG) {
+    substitute::ledger().record("Release " + name);
+  }
+  static void misused(const std::string& name, std::string_view method) {
+    substitute::ledger().fault(std::string(method) + " of " + name + " without a reference");
+  }
+};
 
-  HRESULT QueryInterface(REFIID, void** object) override {
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG AddRef() override {
-    substitute::ledger().record("AddRef " + name_);
-    return ++references_;
-  }
-  ULONG Release() override {
-    if (references_ == 0) {
-      substitute::ledger().fault("Release of " + name_ + " without a reference");
-      return 0;
-    }
-    substitute::ledger().record("Release " + name_);
-    return --references_;
-  }
+// Made with no reference: the platform call that delivers it gives the first.
+template <class Interface>
+class Scripted : public CountedObject<SubstituteLedger, Interface> {
+ public:
+  explicit Scripted(std::string name)
+      : CountedObject<SubstituteLedger, Interface>(std::move(name), 0) {}
 
   // One reference for the caller, as a platform call that delivers this object.
   Interface* hand_out() {
-    substitute::ledger().record("Acquire " + name_);
-    ++references_;
+    substitute::ledger().record("Acquire " + this->name());
+    this->add_reference();
     return this;
   }
-
-  const std::string& name() const { return name_; }
-  ULONG references() const { return references_; }
-
- private:
-  std::string name_;
-  ULONG references_ = 0;
 };
 
 // An attribute store: values by key, and per key a status that a getter or
@@ -203,10 +192,14 @@ class ScriptedActivate : public ScriptedAttributes<IMFActivate> {
   HRESULT activate_status = S_OK;
   ScriptedTransform* transform = nullptr;  // null with a success status: no object delivered
 
-  HRESULT ActivateObject(REFIID, void** object) override {
+  // Like the platform, asks the new object for the interface the caller wants.
+  HRESULT ActivateObject(REFIID iid, void** object) override {
     substitute::ledger().record("ActivateObject " + name());
+    *object = nullptr;
     if (activate_status < 0) return activate_status;
-    *object = transform != nullptr ? static_cast<IMFTransform*>(transform->hand_out()) : nullptr;
+    if (transform == nullptr) return activate_status;
+    if (!transform->implements(iid)) return E_NOINTERFACE;
+    *object = static_cast<IMFTransform*>(transform->hand_out());
     return activate_status;
   }
 };
@@ -235,13 +228,14 @@ class ScriptedErrorInfo : public Scripted<IErrorInfo> {
   using Scripted::Scripted;
 
   std::optional<std::u16string> description;
-  ScriptedRestrictedErrorInfo* restricted = nullptr;  // what QueryInterface offers
+  // What QueryInterface offers for IRestrictedErrorInfo: a separate object,
+  // so that a test can script the two apart.
+  ScriptedRestrictedErrorInfo* restricted = nullptr;
 
-  HRESULT QueryInterface(REFIID, void** object) override {
+  HRESULT QueryInterface(REFIID iid, void** object) override {
     substitute::ledger().record("QueryInterface " + name());
-    if (restricted == nullptr) {
-      *object = nullptr;
-      return E_NOINTERFACE;
+    if (restricted == nullptr || !platform::same_guid(iid, kIidRestrictedErrorInfo)) {
+      return Scripted::QueryInterface(iid, object);
     }
     *object = static_cast<IRestrictedErrorInfo*>(restricted->hand_out());
     return S_OK;

@@ -65,13 +65,8 @@ class AttributeStore : public TrackedObject<Interface> {
     if (text == nullptr || length == nullptr) return recorded(call, E_POINTER);
     *text = nullptr;
     *length = 0;
-    if (auto failure = failures_.find(key); failure != failures_.end()) {
-      return recorded(call, failure->second.raise());
-    }
-    auto found = values_.find(key);
-    if (found == values_.end()) return recorded(call, kAttributeNotFound);
-    const auto* wide = std::get_if<WideValue>(&found->second);
-    if (wide == nullptr) return recorded(call, kAttributeInvalidType);
+    const WideValue* wide = nullptr;
+    if (const HRESULT status = lookup(key, wide); FAILED(status)) return recorded(call, status);
     const std::size_t bytes = (wide->text.size() + 1) * sizeof(wchar_t);
     auto* copy = static_cast<wchar_t*>(allocate_for_caller(bytes, "allocated-string"));
     if (copy == nullptr) return recorded(call, E_OUTOFMEMORY);
@@ -173,18 +168,25 @@ class AttributeStore : public TrackedObject<Interface> {
     return "<text>";
   }
 
+  // The value of this type stored under the key, or the status a getter answers instead.
+  template <class Value>
+  HRESULT lookup(REFGUID key, const Value*& typed) const {
+    if (auto failure = failures_.find(key); failure != failures_.end()) {
+      return failure->second.raise();
+    }
+    auto found = values_.find(key);
+    if (found == values_.end()) return kAttributeNotFound;
+    typed = std::get_if<Value>(&found->second);
+    return typed == nullptr ? kAttributeInvalidType : S_OK;
+  }
+
   template <class Value>
   HRESULT get_as(const char* method, REFGUID key, Value* value) {
     if (!this->alive(method)) return E_UNEXPECTED;
     const std::string call = std::string(method) + "(" + guid_name(key) + ")";
     if (value == nullptr) return recorded(call, E_POINTER);
-    if (auto failure = failures_.find(key); failure != failures_.end()) {
-      return recorded(call, failure->second.raise());
-    }
-    auto found = values_.find(key);
-    if (found == values_.end()) return recorded(call, kAttributeNotFound);
-    const auto* typed = std::get_if<Value>(&found->second);
-    if (typed == nullptr) return recorded(call, kAttributeInvalidType);
+    const Value* typed = nullptr;
+    if (const HRESULT status = lookup(key, typed); FAILED(status)) return recorded(call, status);
     *value = *typed;
     return recorded(call + " = " + value_text(*typed), S_OK);
   }

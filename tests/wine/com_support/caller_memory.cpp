@@ -25,7 +25,7 @@ class CallerMemorySpy final : public IMallocSpy {
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     if (out == nullptr) return E_POINTER;
-    if (same_guid(iid, kIidUnknown) || same_guid(iid, kIidMallocSpy)) {
+    if (same_guid(iid, test_support::kIidUnknown) || same_guid(iid, kIidMallocSpy)) {
       *out = static_cast<IMallocSpy*>(this);
       return S_OK;
     }

@@ -1,7 +1,6 @@
 #include "known_guids.h"
 
 #include <array>
-#include <cstdio>
 #include <cstring>
 #include <utility>
 
@@ -14,43 +13,35 @@ struct NamedGuid {
 };
 
 constexpr std::array kNamedGuids = {
-    NamedGuid{"MFT_CATEGORY_VIDEO_ENCODER", &kMftCategoryVideoEncoder},
-    NamedGuid{"MFMediaType_Video", &kMediaTypeVideo},
-    NamedGuid{"H264", &kFormatH264},
-    NamedGuid{"NV12", &kFormatNv12},
-    NamedGuid{"RGB32", &kFormatRgb32},
-    NamedGuid{"ARGB32", &kFormatArgb32},
-    NamedGuid{"YUY2", &kFormatYuy2},
+    NamedGuid{"MFT_CATEGORY_VIDEO_ENCODER", &mf::MFT_CATEGORY_VIDEO_ENCODER},
+    NamedGuid{"MFMediaType_Video", &mf::MFMediaType_Video},
+    NamedGuid{"H264", &mf::MFVideoFormat_H264},
+    NamedGuid{"NV12", &mf::MFVideoFormat_NV12},
+    NamedGuid{"RGB32", &mf::MFVideoFormat_RGB32},
+    NamedGuid{"ARGB32", &mf::MFVideoFormat_ARGB32},
+    NamedGuid{"YUY2", &mf::MFVideoFormat_YUY2},
+    NamedGuid{"MFT_FRIENDLY_NAME_Attribute", &mf::MFT_FRIENDLY_NAME_Attribute},
+    NamedGuid{"MFT_TRANSFORM_CLSID_Attribute", &mf::MFT_TRANSFORM_CLSID_Attribute},
+    NamedGuid{"MF_TRANSFORM_ASYNC", &mf::MF_TRANSFORM_ASYNC},
+    NamedGuid{"MF_TRANSFORM_ASYNC_UNLOCK", &mf::MF_TRANSFORM_ASYNC_UNLOCK},
+    NamedGuid{"MF_MT_MAJOR_TYPE", &mf::MF_MT_MAJOR_TYPE},
+    NamedGuid{"MF_MT_SUBTYPE", &mf::MF_MT_SUBTYPE},
+    NamedGuid{"MF_MT_FRAME_SIZE", &mf::MF_MT_FRAME_SIZE},
+    NamedGuid{"MF_MT_FRAME_RATE", &mf::MF_MT_FRAME_RATE},
+    NamedGuid{"MF_MT_AVG_BITRATE", &mf::MF_MT_AVG_BITRATE},
+    NamedGuid{"MF_MT_INTERLACE_MODE", &mf::MF_MT_INTERLACE_MODE},
+    NamedGuid{"MF_MT_MPEG2_PROFILE", &mf::MF_MT_MPEG2_PROFILE},
+    NamedGuid{"IUnknown", &test_support::kIidUnknown},
+    NamedGuid{"IClassFactory", &test_support::kIidClassFactory},
+    NamedGuid{"IMFAttributes", &test_support::kIidAttributes},
+    NamedGuid{"IMFMediaType", &test_support::kIidMediaType},
+    NamedGuid{"IMFActivate", &test_support::kIidActivate},
+    NamedGuid{"IMFTransform", &mf::IID_IMFTransform},
+    NamedGuid{"IErrorInfo", &test_support::kIidErrorInfo},
+    NamedGuid{"IRestrictedErrorInfo", &test_support::kIidRestrictedErrorInfo},
+    // Last: the one GUID that the probe has no name for.
     NamedGuid{"I420", &kFormatI420},
-    NamedGuid{"MFT_FRIENDLY_NAME_Attribute", &kFriendlyNameKey},
-    NamedGuid{"MFT_TRANSFORM_CLSID_Attribute", &kTransformClsidKey},
-    NamedGuid{"MF_TRANSFORM_ASYNC", &kAsyncKey},
-    NamedGuid{"MF_TRANSFORM_ASYNC_UNLOCK", &kAsyncUnlockKey},
-    NamedGuid{"MF_MT_MAJOR_TYPE", &kMajorTypeKey},
-    NamedGuid{"MF_MT_SUBTYPE", &kSubtypeKey},
-    NamedGuid{"MF_MT_FRAME_SIZE", &kFrameSizeKey},
-    NamedGuid{"MF_MT_FRAME_RATE", &kFrameRateKey},
-    NamedGuid{"MF_MT_AVG_BITRATE", &kAvgBitrateKey},
-    NamedGuid{"MF_MT_INTERLACE_MODE", &kInterlaceModeKey},
-    NamedGuid{"MF_MT_MPEG2_PROFILE", &kMpeg2ProfileKey},
-    NamedGuid{"IUnknown", &kIidUnknown},
-    NamedGuid{"IClassFactory", &kIidClassFactory},
-    NamedGuid{"IMFAttributes", &kIidAttributes},
-    NamedGuid{"IMFMediaType", &kIidMediaType},
-    NamedGuid{"IMFActivate", &kIidActivate},
-    NamedGuid{"IMFTransform", &kIidTransform},
-    NamedGuid{"IErrorInfo", &kIidErrorInfo},
-    NamedGuid{"IRestrictedErrorInfo", &kIidRestrictedErrorInfo},
 };
-
-std::string braced_text(const GUID& guid) {
-  char text[39];
-  std::snprintf(text, sizeof text, "{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
-                static_cast<unsigned long>(guid.Data1), guid.Data2, guid.Data3, guid.Data4[0],
-                guid.Data4[1], guid.Data4[2], guid.Data4[3], guid.Data4[4], guid.Data4[5],
-                guid.Data4[6], guid.Data4[7]);
-  return text;
-}
 
 int hex_digit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -61,10 +52,6 @@ int hex_digit(char c) {
 
 }  // namespace
 
-bool same_guid(const GUID& a, const GUID& b) {
-  return std::memcmp(&a, &b, sizeof(GUID)) == 0;
-}
-
 bool GuidLess::operator()(const GUID& a, const GUID& b) const {
   return std::memcmp(&a, &b, sizeof(GUID)) < 0;
 }
@@ -73,7 +60,7 @@ std::string guid_name(const GUID& guid) {
   for (const auto& named : kNamedGuids) {
     if (same_guid(*named.guid, guid)) return named.name;
   }
-  return braced_text(guid);
+  return "{" + platform::guid_text(guid) + "}";
 }
 
 bool parse_guid(std::string_view text, GUID& out) {
@@ -107,12 +94,6 @@ bool parse_guid(std::string_view text, GUID& out) {
   out.Data3 = static_cast<unsigned short>(bytes[6] << 8 | bytes[7]);
   for (int i = 0; i < 8; ++i) out.Data4[i] = bytes[static_cast<std::size_t>(8 + i)];
   return true;
-}
-
-std::string hresult_hex(HRESULT status) {
-  char text[11];
-  std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(status));
-  return text;
 }
 
 }  // namespace velkaron::wine_test

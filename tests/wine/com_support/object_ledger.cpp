@@ -54,6 +54,16 @@ void object_misused(std::string_view name, std::string_view method) {
   record_line("MISUSE " + std::string(method) + " on released " + std::string(name));
 }
 
+bool record_module_life(DWORD reason, const wchar_t* record_variable) {
+  if (reason == DLL_PROCESS_ATTACH) {
+    open_record(record_variable);
+    record_line("attach");
+    return true;
+  }
+  if (reason == DLL_PROCESS_DETACH) record_line("detach " + ledger_summary());
+  return false;
+}
+
 int live_objects() {
   auto& book = ledger();
   std::lock_guard lock(book.mutex);

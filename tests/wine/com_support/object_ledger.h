@@ -4,6 +4,8 @@
 // on an object whose last reference was already released (a double release
 // included). The summary line is what the end-to-end tests check.
 
+#include <windows.h>
+
 #include <string>
 #include <string_view>
 
@@ -13,6 +15,10 @@ namespace velkaron::wine_test {
 std::string object_born(std::string_view kind);
 void object_died(std::string_view name);
 void object_misused(std::string_view name, std::string_view method);
+
+// For DllMain: "attach" in the record that the variable names (opened here),
+// or at unload "detach" and the summary. True on attach.
+bool record_module_life(DWORD reason, const wchar_t* record_variable);
 
 int live_objects();
 // "live=N misused=M", followed by " alive:" and the names still alive, if any.

@@ -12,9 +12,6 @@ constexpr HRESULT kInvalidStreamNumber = static_cast<HRESULT>(0xC00D36B3);
 class TransformAttributes final : public AttributeStore<IMFAttributes> {
  public:
   TransformAttributes() : AttributeStore<IMFAttributes>("transform-attributes") {}
-
- private:
-  bool answers_interface(REFIID iid) const override { return same_guid(iid, kIidAttributes); }
 };
 
 // What the probe set as output type, read back through the type's own store.
@@ -37,13 +34,13 @@ std::string describe_type(IMFMediaType* type) {
       text += SUCCEEDED(type->GetUINT32(key, &value)) ? std::to_string(value) : "?";
     }
   };
-  add_guid("major", kMajorTypeKey);
-  add_guid("subtype", kSubtypeKey);
-  add_number("size", kFrameSizeKey, true);
-  add_number("rate", kFrameRateKey, true);
-  add_number("bitrate", kAvgBitrateKey, false);
-  add_number("interlace", kInterlaceModeKey, false);
-  add_number("profile", kMpeg2ProfileKey, false);
+  add_guid("major", mf::MF_MT_MAJOR_TYPE);
+  add_guid("subtype", mf::MF_MT_SUBTYPE);
+  add_number("size", mf::MF_MT_FRAME_SIZE, true);
+  add_number("rate", mf::MF_MT_FRAME_RATE, true);
+  add_number("bitrate", mf::MF_MT_AVG_BITRATE, false);
+  add_number("interlace", mf::MF_MT_INTERLACE_MODE, false);
+  add_number("profile", mf::MF_MT_MPEG2_PROFILE, false);
   UINT32 count = 0;
   text += " count=";
   text += SUCCEEDED(type->GetCount(&count)) ? std::to_string(count) : "?";
@@ -54,9 +51,11 @@ class ScriptedTransform final : public TrackedObject<IMFTransform> {
  public:
   explicit ScriptedTransform(const TransformScript& script)
       : TrackedObject<IMFTransform>("transform"), script_(script) {
-    if (script_.async_flag) attributes_->store(kAsyncKey, *script_.async_flag);
-    if (script_.async_read_failure) attributes_->fail_key(kAsyncKey, *script_.async_read_failure);
-    if (script_.unlock_failure) attributes_->fail_key(kAsyncUnlockKey, *script_.unlock_failure);
+    if (script_.async_flag) attributes_->store(mf::MF_TRANSFORM_ASYNC, *script_.async_flag);
+    if (script_.async_read_failure)
+      attributes_->fail_key(mf::MF_TRANSFORM_ASYNC, *script_.async_read_failure);
+    if (script_.unlock_failure)
+      attributes_->fail_key(mf::MF_TRANSFORM_ASYNC_UNLOCK, *script_.unlock_failure);
   }
 
   HRESULT STDMETHODCALLTYPE GetAttributes(IMFAttributes** attributes) override {
@@ -99,9 +98,9 @@ class ScriptedTransform final : public TrackedObject<IMFTransform> {
     if (index < script_.inputs.size()) {
       const auto& input = script_.inputs[index];
       auto* offered = new TrackedMediaType("input-type");
-      offered->store(kMajorTypeKey, kMediaTypeVideo);
-      offered->store(kSubtypeKey, input.subtype);
-      if (input.subtype_failure) offered->fail_key(kSubtypeKey, *input.subtype_failure);
+      offered->store(mf::MF_MT_MAJOR_TYPE, mf::MFMediaType_Video);
+      offered->store(mf::MF_MT_SUBTYPE, input.subtype);
+      if (input.subtype_failure) offered->fail_key(mf::MF_MT_SUBTYPE, *input.subtype_failure);
       *type = offered;
       return recorded(call + " = " + offered->name() + " " + guid_name(input.subtype), S_OK);
     }
@@ -174,8 +173,6 @@ class ScriptedTransform final : public TrackedObject<IMFTransform> {
   }
 
  private:
-  bool answers_interface(REFIID iid) const override { return same_guid(iid, kIidTransform); }
-
   void on_last_release() override {
     attributes_.reset();
     output_type_.reset();

@@ -26,11 +26,6 @@ class TrackedMediaType final : public AttributeStore<IMFMediaType> {
   HRESULT STDMETHODCALLTYPE FreeRepresentation(GUID, LPVOID) override {
     return unsupported("FreeRepresentation");
   }
-
- private:
-  bool answers_interface(REFIID iid) const override {
-    return same_guid(iid, kIidAttributes) || same_guid(iid, kIidMediaType);
-  }
 };
 
 }  // namespace velkaron::wine_test

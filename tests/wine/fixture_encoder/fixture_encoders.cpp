@@ -27,7 +27,8 @@ std::vector<FixtureEncoder> make_encoders() {
                       {}};
   full.transform.async_flag = 1;
   full.transform.inputs =
-      input_types({kFormatNv12, kFormatYuy2, kFormatArgb32, kFormatRgb32, kFormatI420});
+      input_types({mf::MFVideoFormat_NV12, mf::MFVideoFormat_YUY2, mf::MFVideoFormat_ARGB32,
+                   mf::MFVideoFormat_RGB32, kFormatI420});
   encoders.push_back(full);
 
   FixtureEncoder synchronous{fixture_clsid(0x7E570002, 0x02),
@@ -35,7 +36,7 @@ std::vector<FixtureEncoder> make_encoders() {
                              true,
                              FactoryBehaviour::Works,
                              {}};
-  synchronous.transform.inputs = input_types({kFormatNv12, kFormatNv12});
+  synchronous.transform.inputs = input_types({mf::MFVideoFormat_NV12, mf::MFVideoFormat_NV12});
   encoders.push_back(synchronous);
 
   FixtureEncoder no_inputs{fixture_clsid(0x7E570003, 0x03),
@@ -53,7 +54,7 @@ std::vector<FixtureEncoder> make_encoders() {
                                 {}};
   unlock_refused.transform.async_flag = 1;
   unlock_refused.transform.unlock_failure = ScriptedFailure{E_ACCESSDENIED, std::nullopt};
-  unlock_refused.transform.inputs = input_types({kFormatNv12});
+  unlock_refused.transform.inputs = input_types({mf::MFVideoFormat_NV12});
   encoders.push_back(unlock_refused);
 
   FixtureEncoder output_refused{fixture_clsid(0x7E57BAD2, 0x05),
@@ -66,7 +67,7 @@ std::vector<FixtureEncoder> make_encoders() {
       kInvalidMediaType,
       ErrorInformation{L"The fixture encoder takes no 1080p60 Main profile output.\r\n", false, L"",
                        L""}};
-  output_refused.transform.inputs = input_types({kFormatNv12});
+  output_refused.transform.inputs = input_types({mf::MFVideoFormat_NV12});
   encoders.push_back(output_refused);
 
   FixtureEncoder walk_fails{fixture_clsid(0x7E57BAD3, 0x06),
@@ -74,7 +75,7 @@ std::vector<FixtureEncoder> make_encoders() {
                             false,
                             FactoryBehaviour::Works,
                             {}};
-  walk_fails.transform.inputs = input_types({kFormatNv12, kFormatYuy2});
+  walk_fails.transform.inputs = input_types({mf::MFVideoFormat_NV12, mf::MFVideoFormat_YUY2});
   walk_fails.transform.end_failure = ScriptedFailure{E_NOTIMPL, std::nullopt};
   encoders.push_back(walk_fails);
 

@@ -31,7 +31,10 @@ class FixtureClassFactory final : public TrackedObject<IClassFactory> {
   HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
 
  private:
-  bool answers_interface(REFIID iid) const override { return same_guid(iid, kIidClassFactory); }
+  void* interface_for(REFIID iid) override {
+    if (same_guid(iid, test_support::kIidClassFactory)) return static_cast<IClassFactory*>(this);
+    return TrackedObject::interface_for(iid);
+  }
   HRESULT recorded(const std::string& call, HRESULT status) const {
     record_call(call, status);
     return status;
@@ -46,12 +49,7 @@ class FixtureClassFactory final : public TrackedObject<IClassFactory> {
 using namespace velkaron::wine_test;
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH) {
-    open_record(L"VELKARON_FIXTURE_RECORD");
-    record_line("attach");
-  } else if (reason == DLL_PROCESS_DETACH) {
-    record_line("detach " + ledger_summary());
-  }
+  record_module_life(reason, L"VELKARON_FIXTURE_RECORD");
   return TRUE;
 }
 
@@ -61,13 +59,13 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, 
   const FixtureEncoder* encoder = find_fixture_encoder(clsid);
   const std::string call = "DllGetClassObject(" + guid_name(clsid) + ", " + guid_name(iid) + ")";
   if (encoder == nullptr || encoder->factory == FactoryBehaviour::NoClassObject) {
-    record_line(call + " -> " + hresult_hex(CLASS_E_CLASSNOTAVAILABLE));
+    record_line(call + " -> " + hresult_text(CLASS_E_CLASSNOTAVAILABLE));
     return CLASS_E_CLASSNOTAVAILABLE;
   }
   // Memory never returned: see TrackedObject.
   const velkaron::platform::com_ptr<FixtureClassFactory> factory(new FixtureClassFactory(*encoder));
   const HRESULT status = factory->QueryInterface(iid, out);
-  record_line(call + " -> " + hresult_hex(status));
+  record_line(call + " -> " + hresult_text(status));
   return status;
 }
 

@@ -54,7 +54,7 @@ bool register_server(const FixtureEncoder& encoder, const std::wstring& dll_path
 int wmain(int argc, wchar_t** argv) {
   const bool demo_only = argc > 1 && std::wcscmp(argv[1], L"--demo") == 0;
   const std::wstring dll_path = fixture_dll_path();
-  MFT_REGISTER_TYPE_INFO h264_output = {kMediaTypeVideo, kFormatH264};
+  MFT_REGISTER_TYPE_INFO h264_output = {mf::MFMediaType_Video, mf::MFVideoFormat_H264};
   int registered = 0;
   for (const auto& encoder : fixture_encoders()) {
     if (demo_only && !encoder.demonstrated) continue;
@@ -63,7 +63,7 @@ int wmain(int argc, wchar_t** argv) {
       return 1;
     }
     const HRESULT status = MFTRegister(
-        encoder.clsid, kMftCategoryVideoEncoder, const_cast<LPWSTR>(encoder.name),
+        encoder.clsid, mf::MFT_CATEGORY_VIDEO_ENCODER, const_cast<LPWSTR>(encoder.name),
         MFT_ENUM_FLAG_HARDWARE | MFT_ENUM_FLAG_ASYNCMFT, 0, nullptr, 1, &h264_output, nullptr);
     if (FAILED(status)) {
       std::fwprintf(stderr, L"MFTRegister of %ls failed: 0x%08lX\n", encoder.name,

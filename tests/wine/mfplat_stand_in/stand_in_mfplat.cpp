@@ -45,10 +45,10 @@ class ScriptedActivation final : public AttributeStore<IMFActivate> {
  public:
   explicit ScriptedActivation(const EncoderScript& script)
       : AttributeStore<IMFActivate>("activation"), script_(script) {
-    if (script_.friendly_name) store(kFriendlyNameKey, *script_.friendly_name);
-    if (script_.name_failure) fail_key(kFriendlyNameKey, *script_.name_failure);
-    if (script_.clsid) store(kTransformClsidKey, *script_.clsid);
-    if (script_.clsid_failure) fail_key(kTransformClsidKey, *script_.clsid_failure);
+    if (script_.friendly_name) store(mf::MFT_FRIENDLY_NAME_Attribute, *script_.friendly_name);
+    if (script_.name_failure) fail_key(mf::MFT_FRIENDLY_NAME_Attribute, *script_.name_failure);
+    if (script_.clsid) store(mf::MFT_TRANSFORM_CLSID_Attribute, *script_.clsid);
+    if (script_.clsid_failure) fail_key(mf::MFT_TRANSFORM_CLSID_Attribute, *script_.clsid_failure);
   }
 
   HRESULT STDMETHODCALLTYPE ActivateObject(REFIID iid, void** out) override {
@@ -65,10 +65,6 @@ class ScriptedActivation final : public AttributeStore<IMFActivate> {
   HRESULT STDMETHODCALLTYPE DetachObject() override { return unsupported("DetachObject"); }
 
  private:
-  bool answers_interface(REFIID iid) const override {
-    return same_guid(iid, kIidAttributes) || same_guid(iid, kIidActivate);
-  }
-
   EncoderScript script_;
 };
 
@@ -88,23 +84,17 @@ std::string type_info_text(const MFT_REGISTER_TYPE_INFO* info) {
 using namespace velkaron::wine_test;
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH) {
-    open_record(L"VELKARON_MFPLAT_RECORD");
-    record_line("attach");
-    read_scenario_file();
-  } else if (reason == DLL_PROCESS_DETACH) {
-    record_line("detach " + ledger_summary());
-  }
+  if (record_module_life(reason, L"VELKARON_MFPLAT_RECORD")) read_scenario_file();
   return TRUE;
 }
 
 extern "C" HRESULT WINAPI MFStartup(ULONG version, DWORD flags) {
-  const std::string call = "MFStartup(" + hresult_hex(static_cast<HRESULT>(version)) + ", " +
+  const std::string call = "MFStartup(" + hresult_text(static_cast<HRESULT>(version)) + ", " +
                            std::to_string(flags) + ")";
   if (!scenario_problem.empty()) return E_INVALIDARG;
   if (!watch_caller_memory()) record_line("cannot watch the memory handed to the program");
   const HRESULT status = scripted(scenario.startup);
-  record_line(call + " -> " + hresult_hex(status));
+  record_line(call + " -> " + hresult_text(status));
   return status;
 }
 
@@ -119,14 +109,14 @@ extern "C" HRESULT WINAPI MFTEnumEx(GUID category, UINT32 flags,
                                     const MFT_REGISTER_TYPE_INFO* output_type,
                                     IMFActivate*** activations, UINT32* count) {
   const std::string call = "MFTEnumEx(" + guid_name(category) + ", " +
-                           hresult_hex(static_cast<HRESULT>(flags)) + ", " +
+                           hresult_text(static_cast<HRESULT>(flags)) + ", " +
                            type_info_text(input_type) + ", " + type_info_text(output_type) + ")";
   if (activations == nullptr || count == nullptr) return E_POINTER;
   *activations = nullptr;
   *count = 0;
   if (FAILED(scenario.enumeration.status)) {
     const HRESULT status = scripted(scenario.enumeration);
-    record_line(call + " -> " + hresult_hex(status));
+    record_line(call + " -> " + hresult_text(status));
     return status;
   }
   const auto total = static_cast<UINT32>(scenario.encoders.size());
@@ -144,7 +134,7 @@ extern "C" HRESULT WINAPI MFTEnumEx(GUID category, UINT32 flags,
     *activations = array;
     *count = total;
   }
-  record_line(call + " = " + std::to_string(*count) + " -> " + hresult_hex(S_OK));
+  record_line(call + " = " + std::to_string(*count) + " -> " + hresult_text(S_OK));
   return S_OK;
 }
 
@@ -153,17 +143,17 @@ extern "C" HRESULT WINAPI MFCreateMediaType(IMFMediaType** type) {
   *type = nullptr;
   if (FAILED(scenario.media_type_creation.status)) {
     const HRESULT status = scripted(scenario.media_type_creation);
-    record_line("MFCreateMediaType -> " + hresult_hex(status));
+    record_line("MFCreateMediaType -> " + hresult_text(status));
     return status;
   }
   if (scenario.media_type_creation.null_object) {
-    record_line("MFCreateMediaType (no object) -> " + hresult_hex(S_OK));
+    record_line("MFCreateMediaType (no object) -> " + hresult_text(S_OK));
     return S_OK;
   }
   // Memory never returned: see TrackedObject.
   auto* created = new TrackedMediaType("output-type");
   for (const auto& [key, failure] : scenario.output_type_failures) created->fail_key(key, failure);
   *type = created;
-  record_line("MFCreateMediaType = " + created->name() + " -> " + hresult_hex(S_OK));
+  record_line("MFCreateMediaType = " + created->name() + " -> " + hresult_text(S_OK));
   return S_OK;
 }
