@@ -8,7 +8,7 @@ VELKARON_PACKAGES=(
   cmake ninja-build g++ python3 googletest nlohmann-json3-dev valgrind binutils
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   mingw-w64-x86-64-dev wine wine64
-  clang-19 libclang-rt-19-dev
+  clang-19 libclang-rt-19-dev lld-19
   python3-jsonschema nodejs npm:npm
 )
 

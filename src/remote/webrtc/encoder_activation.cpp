@@ -1,6 +1,7 @@
 #include "remote/webrtc/encoder_activation.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <string_view>
 #include <utility>
 
@@ -70,9 +71,18 @@ std::expected<platform::com_ptr<IMFTransform>, std::string> attempt_activation(
 void order_candidates(std::vector<EncoderCandidate>& candidates,
                       const std::optional<std::string>& selector) {
   if (selector) return;
-  std::ranges::stable_sort(candidates, {}, [](const EncoderCandidate& candidate) {
-    return vendor_rank(classify_vendor(candidate.friendly_name));
-  });
+  // Sorted on (vendor rank, enumeration position), which keeps ties in enumeration order: a stable
+  // sort would do the same, but libstdc++'s asks for a temporary buffer through a deprecated call.
+  std::vector<std::pair<unsigned, std::size_t>> keys;
+  keys.reserve(candidates.size());
+  for (std::size_t position = 0; position != candidates.size(); ++position) {
+    keys.emplace_back(vendor_rank(classify_vendor(candidates[position].friendly_name)), position);
+  }
+  std::ranges::sort(keys);
+  std::vector<EncoderCandidate> ordered;
+  ordered.reserve(candidates.size());
+  for (const auto& key : keys) ordered.push_back(std::move(candidates[key.second]));
+  candidates = std::move(ordered);
 }
 
 std::expected<ActivatedEncoder, std::string> activate_first(EncoderEnumeration enumeration) {
