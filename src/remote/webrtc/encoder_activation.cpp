@@ -1,6 +1,7 @@
 #include "remote/webrtc/encoder_activation.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <string_view>
 #include <utility>
 
@@ -33,12 +34,21 @@ std::expected<platform::com_ptr<IMFTransform>, std::string> attempt_activation(
   return std::move(*transform);
 }
 
-// Without a selector: a stable sort by vendor rank. With one: enumeration order stays.
+// Without a selector: by vendor rank, ties in enumeration order. With one: enumeration order stays.
 void order_candidates(std::vector<EncoderCandidate>& candidates, bool vendor_order) {
   if (!vendor_order) return;
-  std::ranges::stable_sort(candidates, {}, [](const EncoderCandidate& candidate) {
-    return vendor_rank(classify_vendor(candidate.friendly_name));
-  });
+  // Sorted on (vendor rank, enumeration position), which keeps ties in enumeration order: a stable
+  // sort would do the same, but libstdc++'s asks for a temporary buffer through a deprecated call.
+  std::vector<std::pair<unsigned, std::size_t>> keys;
+  keys.reserve(candidates.size());
+  for (std::size_t position = 0; position != candidates.size(); ++position) {
+    keys.emplace_back(vendor_rank(classify_vendor(candidates[position].friendly_name)), position);
+  }
+  std::ranges::sort(keys);
+  std::vector<EncoderCandidate> ordered;
+  ordered.reserve(candidates.size());
+  for (const auto& key : keys) ordered.push_back(std::move(candidates[key.second]));
+  candidates = std::move(ordered);
 }
 
 // Activates the candidates in list order until one succeeds; the error lists
