@@ -1,49 +1,12 @@
 #pragma once
 
-// The one owner template for what the platform allocates for us, and one
-// alias per kind of memory, named after the function that frees it.
-
-#include <utility>
+// One owner per kind of memory the platform allocates for us, named after the
+// function that frees it.
 
 #include "platform/platform_api.h"
+#include "platform/unique_any.h"
 
 namespace velkaron::platform {
-
-// Owns one platform-allocated pointer and hands it to Free exactly once: when
-// the owner is reset, assigned to or destroyed. Moved, never copied.
-template <class Pointer, auto Free>
-class unique_any {
- public:
-  unique_any() noexcept = default;
-  explicit unique_any(Pointer adopted) noexcept : pointer_(adopted) {}
-  unique_any(unique_any&& other) noexcept : pointer_(std::exchange(other.pointer_, nullptr)) {}
-  unique_any& operator=(unique_any&& other) noexcept {
-    if (this != &other) {
-      reset();
-      pointer_ = std::exchange(other.pointer_, nullptr);
-    }
-    return *this;
-  }
-  unique_any(const unique_any&) = delete;
-  unique_any& operator=(const unique_any&) = delete;
-  ~unique_any() { reset(); }
-
-  Pointer get() const noexcept { return pointer_; }
-  explicit operator bool() const noexcept { return pointer_ != nullptr; }
-
-  // Frees what is held and offers the empty slot to an out-parameter.
-  Pointer* put() noexcept {
-    reset();
-    return &pointer_;
-  }
-
-  void reset() noexcept {
-    if (Pointer freed = std::exchange(pointer_, nullptr)) Free(freed);
-  }
-
- private:
-  Pointer pointer_ = nullptr;
-};
 
 // The platform's free functions, wrapped: a function imported from a DLL has
 // no address that can be a template argument.
