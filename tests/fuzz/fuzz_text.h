@@ -143,7 +143,7 @@ inline std::optional<std::vector<CodePoint>> code_points(std::string_view utf8) 
     const std::size_t offset = utf8.size() - rest.size();
     const std::string one = recoder.convert(rest, 4);
     if (one.size() != 4) return std::nullopt;
-    const auto byte = [&one](int i) {
+    const auto byte = [&one](std::size_t i) {
       return static_cast<char32_t>(static_cast<unsigned char>(one[i]));
     };
     points.push_back({byte(0) | byte(1) << 8 | byte(2) << 16 | byte(3) << 24, offset});
