@@ -55,20 +55,20 @@ class Recoder {
     FUZZ_CHECK(descriptor_.get() != reinterpret_cast<iconv_t>(-1));
   }
 
-  // Converts `in` up to its end, or up to the first place that is not valid input (an
-  // incomplete character at the end too); `in` keeps what was not converted.
-  std::string convert(std::string_view& in, std::size_t out_size = 256) const {
+  // Converts `in` up to its end, up to the first place that is not valid input (an
+  // incomplete character at the end too), or until `most` bytes are written; `in` keeps
+  // what was not converted.
+  std::string convert(std::string_view& in, std::size_t most = std::string::npos) const {
     std::string out;
-    std::string buffer(out_size, '\0');
+    char buffer[256];
     char* in_at = const_cast<char*>(in.data());
     std::size_t in_left = in.size();
-    while (in_left > 0) {
-      char* out_at = buffer.data();
-      std::size_t out_left = buffer.size();
+    while (in_left > 0 && out.size() < most) {
+      char* out_at = buffer;
+      std::size_t out_left = std::min(sizeof buffer, most - out.size());
       const std::size_t result = ::iconv(descriptor_.get(), &in_at, &in_left, &out_at, &out_left);
-      out.append(buffer.data(), out_at);
+      out.append(buffer, out_at);
       if (result == static_cast<std::size_t>(-1) && errno != E2BIG) break;
-      if (out_size == 4) break;  // one character at a time
     }
     in.remove_prefix(in.size() - in_left);
     return out;
@@ -141,7 +141,7 @@ inline std::optional<std::vector<CodePoint>> code_points(std::string_view utf8) 
   std::string_view rest = utf8;
   while (!rest.empty()) {
     const std::size_t offset = utf8.size() - rest.size();
-    const std::string one = recoder.convert(rest, 4);
+    const std::string one = recoder.convert(rest, 4);  // one character
     if (one.size() != 4) return std::nullopt;
     const auto byte = [&one](std::size_t i) {
       return static_cast<char32_t>(static_cast<unsigned char>(one[i]));
