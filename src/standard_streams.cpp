@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/platform_error.h"
+#include "platform/wide_text.h"
 #include "stream_write_rules.h"
 #else
 #include <unistd.h>
@@ -61,19 +62,10 @@ std::expected<void, StreamWriteError> write_bytes(HANDLE handle, std::string_vie
       nullptr);
 }
 
-std::wstring to_utf16(std::string_view utf8) {
-  if (utf8.empty()) return {};
-  const auto size = static_cast<int>(utf8.size());
-  const int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
-  std::wstring text(static_cast<std::size_t>(length), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, text.data(), length);
-  return text;
-}
-
 // `taken` receives the units the console took, also when the write fails.
 std::expected<void, StreamWriteError> write_console(HANDLE handle, std::string_view utf8,
                                                     std::size_t* taken) {
-  const std::wstring text = to_utf16(utf8);
+  const platform::wide_string text = platform::encode_utf16(utf8);
   return write_with(
       std::wstring_view(text),
       [handle](std::wstring_view rest) {

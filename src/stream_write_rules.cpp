@@ -1,13 +1,6 @@
 #include "stream_write_rules.h"
 
 namespace velkaron::cli {
-namespace {
-
-bool is_high_surrogate(platform::wide_unit unit) {
-  return unit >= 0xD800 && unit <= 0xDBFF;
-}
-
-}  // namespace
 
 WritePath choose_write_path(const StreamHandleTraits& handle) {
   if (handle.console_takes_utf8) return WritePath::bytes;
@@ -18,7 +11,7 @@ WritePath choose_write_path(const StreamHandleTraits& handle) {
 std::size_t console_chunk_length(platform::wide_view rest, std::size_t limit) {
   if (rest.size() <= limit) return rest.size();
   // A pair stays within one write, unless the limit leaves no room for one.
-  if (limit > 1 && is_high_surrogate(rest[limit - 1])) return limit - 1;
+  if (limit > 1 && platform::is_high_surrogate(rest[limit - 1])) return limit - 1;
   return limit;
 }
 

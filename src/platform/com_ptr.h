@@ -22,6 +22,7 @@ class com_ptr : public unique_any<Interface*, detail::release_reference<Interfac
   using unique_any<Interface*, detail::release_reference<Interface>>::unique_any;
 
   Interface* operator->() const noexcept { return this->get(); }
+  Interface& operator*() const noexcept { return *this->get(); }
 
   // The empty slot, for calls that deliver through void** (QueryInterface, ActivateObject).
   void** put_void() noexcept { return reinterpret_cast<void**>(this->put()); }

@@ -1,20 +1,9 @@
 #include <cstddef>
-#include <cstdint>
 
 #include "platform/guid.h"
+#include "platform/hex_text.h"
 
 namespace velkaron::platform {
-namespace {
-
-// Appends `value` as exactly `digits` uppercase hexadecimal digits, most significant first.
-void append_hex(std::string& out, std::uint32_t value, int digits) {
-  static constexpr char kHexDigits[] = "0123456789ABCDEF";
-  for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) {
-    out += kHexDigits[(value >> shift) & 0x0Fu];
-  }
-}
-
-}  // namespace
 
 std::string guid_text(const GUID& guid) {
   std::string text;

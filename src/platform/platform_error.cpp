@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "platform/hex_text.h"
 #include "platform/platform_memory.h"
 #include "platform/wide_text.h"
 
@@ -61,7 +62,7 @@ std::string PlatformError::message() const {
   // With error information present the system's table is never asked, even
   // when every description is empty.
   if (!info_) return system_message(code_);
-  unique_bstr text = restricted_text(*info_.get());
+  unique_bstr text = restricted_text(*info_);
   if (::SysStringLen(text.get()) == 0) info_->GetDescription(text.put());
   return decode_bstr(text);
 }
@@ -76,10 +77,8 @@ std::string PlatformError::display_text() const {
 }
 
 std::string hresult_text(HRESULT code) {
-  constexpr char kDigits[] = "0123456789ABCDEF";
-  const auto pattern = static_cast<std::uint32_t>(code);
   std::string text = "0x";
-  for (int shift = 28; shift >= 0; shift -= 4) text += kDigits[(pattern >> shift) & 0xF];
+  append_hex(text, static_cast<std::uint32_t>(code), 8);
   return text;
 }
 

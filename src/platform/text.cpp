@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "platform/wide_unit.h"
+
 namespace velkaron::platform {
 namespace {
 
@@ -17,7 +19,7 @@ bool is_white_space(char32_t c) noexcept {
 }
 
 // The scalar value of `sequence` when its bytes are exactly one well-formed
-// UTF-8 character; overlong forms are not characters.
+// UTF-8 character.
 std::optional<char32_t> decode_one(std::string_view sequence) noexcept {
   if (sequence.empty()) return std::nullopt;
   const auto lead = static_cast<unsigned char>(sequence[0]);
@@ -44,7 +46,8 @@ std::optional<char32_t> decode_one(std::string_view sequence) noexcept {
     value = (value << 6) | (static_cast<unsigned char>(sequence[i]) & 0x3Fu);
   }
   constexpr char32_t kSmallestOfLength[] = {0, 0, 0x80, 0x800, 0x10000};
-  if (value < kSmallestOfLength[length]) return std::nullopt;
+  if (value < kSmallestOfLength[length] || value > 0x10FFFF) return std::nullopt;
+  if (is_surrogate(value)) return std::nullopt;
   return value;
 }
 
@@ -70,6 +73,15 @@ bool is_white_space_char(std::string_view sequence) noexcept {
 }
 
 }  // namespace
+
+Utf8Char first_utf8_char(std::string_view text) noexcept {
+  const auto lead = static_cast<unsigned char>(text.front());
+  const std::size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+  if (length <= text.size()) {
+    if (const auto value = decode_one(text.substr(0, length))) return {value, length};
+  }
+  return {std::nullopt, 1};
+}
 
 std::string_view trim_whitespace(std::string_view text) noexcept {
   while (!text.empty()) {

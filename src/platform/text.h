@@ -3,10 +3,20 @@
 // Small helpers on UTF-8 text, used on the selector and on encoder names.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace velkaron::platform {
+
+struct Utf8Char {
+  std::optional<char32_t> value;  // none where no well-formed character starts
+  std::size_t length;             // bytes taken: the character's, or 1
+};
+
+// The character at the start of `text`, which must not be empty. Overlong forms,
+// surrogates and values past U+10FFFF are not characters.
+Utf8Char first_utf8_char(std::string_view text) noexcept;
 
 // The text without leading and trailing Unicode White_Space characters; a view of the input.
 std::string_view trim_whitespace(std::string_view text) noexcept;

@@ -2,20 +2,12 @@
 
 #include <cstdint>
 
+#include "platform/text.h"
+
 namespace velkaron::platform {
 namespace {
 
 constexpr char32_t kReplacementCharacter = 0xFFFD;
-
-bool is_high_surrogate(char32_t unit) noexcept {
-  return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool is_low_surrogate(char32_t unit) noexcept {
-  return unit >= 0xDC00 && unit <= 0xDFFF;
-}
-bool is_surrogate(char32_t unit) noexcept {
-  return unit >= 0xD800 && unit <= 0xDFFF;
-}
 
 void append_utf8(std::string& out, char32_t code_point) {
   const auto byte = [&out](std::uint32_t value) { out += static_cast<char>(value); };
@@ -83,6 +75,23 @@ std::string decode_utf16_lossy(wide_view units) {
     return true;
   });
   return text;
+}
+
+wide_string encode_utf16(std::string_view utf8) {
+  wide_string units;
+  units.reserve(utf8.size());
+  while (!utf8.empty()) {
+    const Utf8Char next = first_utf8_char(utf8);
+    const char32_t value = next.value.value_or(kReplacementCharacter);
+    if (value < 0x10000) {
+      units += static_cast<wide_unit>(value);
+    } else {
+      units += static_cast<wide_unit>(0xD800 + ((value - 0x10000) >> 10));
+      units += static_cast<wide_unit>(0xDC00 + ((value - 0x10000) & 0x3FF));
+    }
+    utf8.remove_prefix(next.length);
+  }
+  return units;
 }
 
 wide_view trim_wide_end(wide_view units) noexcept {

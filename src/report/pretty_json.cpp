@@ -6,6 +6,8 @@
 #include <string_view>
 #include <variant>
 
+#include "platform/hex_text.h"
+
 namespace velkaron::report {
 namespace {
 
@@ -86,7 +88,6 @@ class PrettyWriter {
   }
 
   void write_quoted(std::string_view text) {
-    static constexpr char kHexDigits[] = "0123456789abcdef";
     out_ += '"';
     std::size_t run_start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -116,11 +117,9 @@ class PrettyWriter {
         case '\r':
           out_ += "\\r";
           break;
-        default: {
-          const char escape[] = {
-              '\\', 'u', '0', '0', kHexDigits[byte >> 4], kHexDigits[byte & 0x0F]};
-          out_.append(escape, sizeof escape);
-        }
+        default:
+          out_ += "\\u00";
+          platform::append_hex(out_, byte, 2, platform::HexLetters::lower);
       }
     }
     out_.append(text, run_start);

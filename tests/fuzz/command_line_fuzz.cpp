@@ -4,16 +4,19 @@
 // backslashes before a quote inside it, 2n before the closing quote): words
 // made from the input come back unchanged, and any line's words, quoted again,
 // split to the same words. Splitting never makes text out of nothing, and
-// decoding either decodes every word or names the first one that is not UTF-16.
+// decoding either decodes every word as the C library's converter does or names
+// the first word it refuses.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 #include "command_line.h"
 #include "fuzz_check.h"
+#include "fuzz_text.h"
 
 namespace {
 
@@ -55,35 +58,27 @@ wide_word join(const std::vector<wide_word>& words) {
 
 // Units weighted towards the ones the splitter treats specially.
 wide_word word_from(FuzzedDataProvider& input, bool program_name) {
-  wide_word word;
-  const std::size_t length = input.ConsumeIntegralInRange<std::size_t>(0, 24);
-  for (std::size_t i = 0; i < length && input.remaining_bytes() > 0; ++i) {
-    constexpr wide_unit kSpecial[] = {u'"', u'\\', u' ', u'\t', u'a', 0, 0xD800, 0xDC00};
-    wide_unit unit = input.ConsumeBool()
-                         ? kSpecial[input.ConsumeIntegralInRange<std::size_t>(0, 7)]
-                         : static_cast<wide_unit>(input.ConsumeIntegral<std::uint16_t>());
-    if (program_name && unit == kQuote) unit = u'q';
-    word += unit;
-  }
+  constexpr wide_unit kSpecial[] = {u'"', u'\\', u' ', u'\t', u'a', 0, 0xD800, 0xDC00};
+  wide_word word = velkaron::fuzz::units_from(input, 24, kSpecial);
+  if (program_name) std::ranges::replace(word, kQuote, wide_unit{u'q'});
   return word;
 }
 
 void check_decoding(const std::vector<wide_word>& words) {
   const auto decoded = velkaron::cli::decode_words(words);
-  std::size_t first_bad = words.size();
-  for (std::size_t i = 0; i < words.size() && first_bad == words.size(); ++i) {
-    if (!velkaron::platform::decode_utf16_strict(words[i])) first_bad = i;
+  std::vector<std::string> expected;
+  for (const wide_word& word : words) {
+    auto text = velkaron::fuzz::utf8_of_strict(word);
+    if (!text) break;
+    expected.push_back(std::move(*text));
   }
+  const std::size_t first_bad = expected.size();
   if (first_bad == words.size()) {
-    FUZZ_CHECK(decoded.has_value() && decoded->size() == words.size());
-    for (std::size_t i = 0; i < words.size(); ++i) {
-      FUZZ_CHECK((*decoded)[i] == *velkaron::platform::decode_utf16_strict(words[i]));
-    }
+    FUZZ_CHECK(decoded == expected);
   } else {
     FUZZ_CHECK(!decoded.has_value());
     FUZZ_CHECK(decoded.error().index == first_bad);
-    FUZZ_CHECK(decoded.error().lossy_text ==
-               velkaron::platform::decode_utf16_lossy(words[first_bad]));
+    FUZZ_CHECK(decoded.error().lossy_text == velkaron::fuzz::utf8_of_lossy(words[first_bad]));
   }
 }
 
@@ -91,11 +86,8 @@ void check_decoding(const std::vector<wide_word>& words) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // The input's bytes as a raw command line.
-  std::vector<wide_unit> raw(size / 2);
-  for (std::size_t i = 0; i < raw.size(); ++i) {
-    raw[i] = static_cast<wide_unit>(data[2 * i] | (data[2 * i + 1] << 8));
-  }
-  const wide_view line(raw.data(), raw.size());
+  const wide_word raw = velkaron::fuzz::units_of(data, size);
+  const wide_view line(raw);
   const std::vector<wide_word> words = velkaron::cli::split_command_line(line);
   FUZZ_CHECK(!words.empty());
   std::size_t units = 0;

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "fuzz_check.h"
+#include "fuzz_text.h"
 #include "report/json_value.h"
 #include "report/pretty_json.h"
 
@@ -30,25 +31,6 @@ struct Built {
   JsonValue value;
   nlohmann::json expected;
 };
-
-void append_utf8(std::string& out, std::uint32_t code_point) {
-  const auto byte = [&out](std::uint32_t value) { out += static_cast<char>(value); };
-  if (code_point < 0x80) {
-    byte(code_point);
-  } else if (code_point < 0x800) {
-    byte(0xC0 | (code_point >> 6));
-    byte(0x80 | (code_point & 0x3F));
-  } else if (code_point < 0x10000) {
-    byte(0xE0 | (code_point >> 12));
-    byte(0x80 | ((code_point >> 6) & 0x3F));
-    byte(0x80 | (code_point & 0x3F));
-  } else {
-    byte(0xF0 | (code_point >> 18));
-    byte(0x80 | ((code_point >> 12) & 0x3F));
-    byte(0x80 | ((code_point >> 6) & 0x3F));
-    byte(0x80 | (code_point & 0x3F));
-  }
-}
 
 // Valid UTF-8 (the probe's strings are decoded strictly), weighted towards the
 // bytes that the writer escapes and towards short keys that collide.
@@ -71,7 +53,7 @@ std::string text(FuzzedDataProvider& input) {
       default: {
         auto code_point = input.ConsumeIntegralInRange<std::uint32_t>(0x80, 0x10FFFF - 0x800);
         if (code_point >= 0xD800) code_point += 0x800;  // skip the surrogates
-        append_utf8(out, code_point);
+        out += velkaron::fuzz::utf8_of(static_cast<char32_t>(code_point));
         break;
       }
     }

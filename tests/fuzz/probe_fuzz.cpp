@@ -21,8 +21,9 @@
 #include <vector>
 
 #include "fuzz_check.h"
+#include "fuzz_text.h"
+#include "platform/media_foundation_guids.h"
 #include "platform/wide_text.h"
-#include "remote/webrtc/media_foundation_guids.h"
 #include "remote/webrtc/run_probe.h"
 #include "report/pretty_json.h"
 #include "scripted_platform.h"
@@ -65,15 +66,8 @@ class Machine {
   }
 
   std::u16string units(std::size_t most) {
-    std::u16string text;
-    const std::size_t length = input_.ConsumeIntegralInRange<std::size_t>(0, most);
-    for (std::size_t i = 0; i < length && input_.remaining_bytes() > 0; ++i) {
-      constexpr char16_t kSpecial[] = {u' ', u'\n', u'"', u'\\', 0xD800, 0xDC00, 0, u'A', 0xE9};
-      text += input_.ConsumeBool()
-                  ? kSpecial[input_.ConsumeIntegralInRange<std::size_t>(0, std::size(kSpecial) - 1)]
-                  : static_cast<char16_t>(input_.ConsumeIntegral<std::uint16_t>());
-    }
-    return text;
+    constexpr char16_t kSpecial[] = {u' ', u'\n', u'"', u'\\', 0xD800, 0xDC00, 0, u'A', 0xE9};
+    return velkaron::fuzz::units_from(input_, most, kSpecial);
   }
 
   GUID guid() {

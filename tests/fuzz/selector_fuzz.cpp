@@ -1,18 +1,23 @@
 // Selector normalisation, the substring test, vendor classification and character cutting,
-// against plain reference versions written here from their definitions: trimming of the
-// Unicode White_Space set, A-Z folding only, the first vendor word found deciding. Any bytes
-// at all are accepted without a fault; the references are compared where the text is UTF-8.
+// against references built another way: the C library's converter finds the characters, the
+// White_Space table and the C library's "C" locale folding decide trimming and case, and the
+// vendor words are searched for case-blind, in vendor order. Any bytes at all are accepted
+// without a fault; the references are compared where the text is UTF-8.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "fuzz_check.h"
+#include "fuzz_text.h"
 #include "platform/text.h"
 #include "remote/webrtc/encoder_selector.h"
 #include "remote/webrtc/encoder_vendor.h"
@@ -21,87 +26,49 @@ namespace {
 
 using velkaron::probe::EncoderVendor;
 
-// The code points of valid UTF-8 text, each with the offset where it starts; nullopt otherwise.
-struct CodePoint {
-  char32_t value;
-  std::size_t offset;
-};
-std::optional<std::vector<CodePoint>> code_points(std::string_view text) {
-  std::vector<CodePoint> points;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    std::size_t length = 0;
-    char32_t value = 0;
-    if (lead < 0x80) {
-      length = 1;
-      value = lead;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2;
-      value = lead & 0x1Fu;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3;
-      value = lead & 0x0Fu;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      length = 4;
-      value = lead & 0x07u;
-    } else {
-      return std::nullopt;
-    }
-    if (i + length > text.size()) return std::nullopt;
-    for (std::size_t k = 1; k < length; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) return std::nullopt;
-      value = (value << 6) | (next & 0x3Fu);
-    }
-    constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (value < kSmallest[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
-      return std::nullopt;
-    }
-    points.push_back({value, i});
-    i += length;
-  }
-  return points;
-}
+using velkaron::fuzz::CodePoint;
 
+// The Unicode White_Space property, as its table lists it.
 bool is_white_space(char32_t c) {
-  return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
-         (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F ||
-         c == 0x3000;
+  constexpr char32_t kWhiteSpace[] = {0x0009, 0x000A, 0x000B, 0x000C, 0x000D, 0x0020, 0x0085,
+                                      0x00A0, 0x1680, 0x2000, 0x2001, 0x2002, 0x2003, 0x2004,
+                                      0x2005, 0x2006, 0x2007, 0x2008, 0x2009, 0x200A, 0x2028,
+                                      0x2029, 0x202F, 0x205F, 0x3000};
+  return std::ranges::binary_search(kWhiteSpace, c);
 }
 
 std::string reference_trim(std::string_view text, const std::vector<CodePoint>& points) {
-  std::size_t first = 0;
-  std::size_t last = points.size();
-  while (first < last && is_white_space(points[first].value)) ++first;
-  while (last > first && is_white_space(points[last - 1].value)) --last;
-  const std::size_t begin = first < points.size() ? points[first].offset : text.size();
-  const std::size_t end = last < points.size() ? points[last].offset : text.size();
-  return std::string(text.substr(begin, end - begin));
+  const auto blank = [](const CodePoint& point) { return is_white_space(point.value); };
+  const auto first = std::ranges::find_if_not(points, blank);
+  const auto last = std::find_if_not(points.rbegin(), std::make_reverse_iterator(first), blank);
+  if (first == points.end()) return {};
+  const std::size_t end = last == points.rbegin() ? text.size() : std::prev(last)->offset;
+  return std::string(text.substr(first->offset, end - first->offset));
+}
+
+// The C library's folding: in the "C" locale it maps A-Z and nothing else.
+char folded(char c) {
+  return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
 }
 
 std::string reference_lowercase(std::string_view text) {
-  std::string lowered(text);
-  for (char& c : lowered) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  std::string lowered;
+  std::ranges::transform(text, std::back_inserter(lowered), folded);
   return lowered;
 }
 
+bool contains_folded(std::string_view name, std::string_view word) {
+  const auto same = [](char a, char b) { return folded(a) == b; };
+  return !std::ranges::search(name, word, same).empty();
+}
+
 EncoderVendor reference_vendor(std::string_view name) {
-  const std::string lowered = reference_lowercase(name);
-  struct Word {
-    std::string_view text;
-    EncoderVendor vendor;
-  };
-  constexpr Word kWords[] = {{"nvidia", EncoderVendor::Nvidia},
-                             {"intel", EncoderVendor::Intel},
-                             {"quick sync", EncoderVendor::Intel},
-                             {"amd", EncoderVendor::Amd},
-                             {"microsoft", EncoderVendor::Microsoft}};
-  for (const Word& word : kWords) {
-    if (lowered.find(word.text) != std::string::npos) return word.vendor;
+  if (contains_folded(name, "nvidia")) return EncoderVendor::Nvidia;
+  if (contains_folded(name, "intel") || contains_folded(name, "quick sync")) {
+    return EncoderVendor::Intel;
   }
+  if (contains_folded(name, "amd")) return EncoderVendor::Amd;
+  if (contains_folded(name, "microsoft")) return EncoderVendor::Microsoft;
   return EncoderVendor::Other;
 }
 
@@ -139,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
              (std::string_view(name).find(needle) != std::string_view::npos));
   FUZZ_CHECK(velkaron::platform::contains_text(name, ""));
 
-  if (const auto points = code_points(raw)) {
+  if (const auto points = velkaron::fuzz::code_points(raw)) {
     const std::string trimmed = reference_trim(raw, *points);
     FUZZ_CHECK(std::string(velkaron::platform::trim_whitespace(raw)) == trimmed);
     if (trimmed.empty()) {

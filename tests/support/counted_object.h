@@ -21,8 +21,8 @@
 #include <utility>
 
 #include "platform/guid.h"
+#include "platform/media_foundation_guids.h"
 #include "platform/platform_api.h"
-#include "remote/webrtc/media_foundation_guids.h"
 
 namespace velkaron::test_support {
 

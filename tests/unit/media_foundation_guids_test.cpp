@@ -1,4 +1,4 @@
-#include "remote/webrtc/media_foundation_guids.h"
+#include "platform/media_foundation_guids.h"
 
 #include <gtest/gtest.h>
 

@@ -9,10 +9,10 @@
 #include <utility>
 #include <vector>
 
+#include "platform/activation_array.h"
 #include "platform/com_ptr.h"
 #include "platform/platform_memory.h"
 #include "platform/platform_startup.h"
-#include "remote/webrtc/activation_array.h"
 #include "scripted_platform.h"
 
 namespace velkaron {
@@ -51,7 +51,7 @@ TEST_F(OwnersTest, ActivationArrayReleasesTheEntriesLeftInItThenFreesItself) {
   auto& last = platform_.make<ScriptedActivate>("last");
   platform_.enumerate({&taken, nullptr, &middle, &last});
   {
-    probe::ActivationArray array;
+    platform::ActivationArray array;
     ASSERT_EQ(platform_.script().mft_enum_ex(array.put_array(), array.put_count()), S_OK);
     const platform::com_ptr<IMFActivate> held = array.take(0);
   }

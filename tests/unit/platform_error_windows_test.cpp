@@ -72,7 +72,7 @@ TEST_F(PlatformErrorOnWindowsTest, WrappedNtStatusIsLookedUpInNtdllAndShownWithI
 
 TEST_F(PlatformErrorOnWindowsTest, ErrorInformationIsTakenFromTheThreadAndReleasedOnce) {
   const com_ptr<IErrorInfo> info = set_error_info(L"The encoder refused the type.\r\n");
-  const ULONG ours = references(*info.get()) - 1;  // the thread holds one more
+  const ULONG ours = references(*info) - 1;  // the thread holds one more
   {
     const PlatformError error = from_status(E_FAIL);
     EXPECT_TRUE(error.has_info());
@@ -81,7 +81,7 @@ TEST_F(PlatformErrorOnWindowsTest, ErrorInformationIsTakenFromTheThreadAndReleas
     // The thread gave its reference to the error.
     EXPECT_FALSE(from_status(E_FAIL).has_info());
   }
-  EXPECT_EQ(references(*info.get()), ours);
+  EXPECT_EQ(references(*info), ours);
 }
 
 TEST_F(PlatformErrorOnWindowsTest, EmptyDescriptionGivesTheCodeAloneDespiteASystemText) {

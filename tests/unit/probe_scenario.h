@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/guid.h"
-#include "remote/webrtc/media_foundation_guids.h"
+#include "platform/media_foundation_guids.h"
 #include "remote/webrtc/run_probe.h"
 #include "report/pretty_json.h"
 #include "scripted_platform.h"

@@ -11,6 +11,7 @@ namespace {
 
 using test::wide;
 using test::wide_units;
+using test::WideString;
 
 TEST(DecodeUtf16Strict, EncodesEachCodePointInTheShortestUtf8Form) {
   struct Case {
@@ -34,7 +35,19 @@ TEST(DecodeUtf16Strict, EncodesEachCodePointInTheShortestUtf8Form) {
   for (const Case& c : cases) {
     EXPECT_EQ(decode_utf16_strict(c.units), c.utf8);
     EXPECT_EQ(decode_utf16_lossy(c.units), c.utf8);
+    EXPECT_EQ(encode_utf16(c.utf8), c.units);
   }
+}
+
+TEST(EncodeUtf16, ReplacesEachByteThatStartsNoCharacter) {
+  const auto replaced = [](std::size_t count) { return WideString(count, 0xFFFD); };
+  EXPECT_EQ(encode_utf16("\xC0\x80"), replaced(2));                // overlong
+  EXPECT_EQ(encode_utf16("\xED\xA0\x80"), replaced(3));            // a surrogate's form
+  EXPECT_EQ(encode_utf16("\xF4\x90\x80\x80"), replaced(4));        // past U+10FFFF
+  EXPECT_EQ(encode_utf16("a\xE2\x82"), wide(u"a") + replaced(2));  // cut short
+  EXPECT_EQ(encode_utf16("\xFF"
+                         "b\xC3\xA9"),
+            replaced(1) + wide(u"b\u00E9"));
 }
 
 TEST(DecodeUtf16Strict, FailsOnEveryUnpairedSurrogate) {

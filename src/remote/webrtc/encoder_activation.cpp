@@ -5,11 +5,11 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/media_foundation_guids.h"
 #include "platform/platform_error.h"
 #include "remote/webrtc/encoder_listing.h"
 #include "remote/webrtc/encoder_vendor.h"
 #include "remote/webrtc/failure_message.h"
-#include "remote/webrtc/media_foundation_guids.h"
 
 namespace velkaron::probe {
 namespace {
@@ -103,7 +103,7 @@ std::expected<ActivatedEncoder, std::string> activate_encoder(EncoderEnumeration
   order_candidates(enumeration.candidates, enumeration.vendor_order);
   auto encoder = activate_first(std::move(enumeration));
   if (!encoder) return encoder;
-  if (auto unlocked = unlock_async(*encoder->transform.get()); !unlocked) {
+  if (auto unlocked = unlock_async(*encoder->transform); !unlocked) {
     return std::unexpected(std::move(unlocked.error()));
   }
   return encoder;

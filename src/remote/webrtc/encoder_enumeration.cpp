@@ -2,16 +2,16 @@
 
 #include <utility>
 
+#include "platform/activation_array.h"
 #include "platform/guid.h"
+#include "platform/media_foundation_guids.h"
 #include "platform/platform_error.h"
 #include "platform/platform_memory.h"
 #include "platform/text.h"
 #include "platform/wide_text.h"
-#include "remote/webrtc/activation_array.h"
 #include "remote/webrtc/encoder_listing.h"
 #include "remote/webrtc/encoder_selector.h"
 #include "remote/webrtc/failure_message.h"
-#include "remote/webrtc/media_foundation_guids.h"
 
 namespace velkaron::probe {
 namespace {
@@ -77,7 +77,7 @@ std::expected<EncoderEnumeration, std::string> enumerate_encoders(
   enumeration.vendor_order = !selector;
 
   const MFT_REGISTER_TYPE_INFO h264_output{mf::MFMediaType_Video, mf::MFVideoFormat_H264};
-  ActivationArray activates;
+  platform::ActivationArray activates;
   if (auto listed = platform::check_status(
           ::MFTEnumEx(mf::MFT_CATEGORY_VIDEO_ENCODER, kHardwareEncoderFlags, nullptr, &h264_output,
                       activates.put_array(), activates.put_count()));
@@ -92,10 +92,9 @@ std::expected<EncoderEnumeration, std::string> enumerate_encoders(
     platform::com_ptr<IMFActivate> activation = activates.take(index);
     if (!activation) continue;
 
-    std::string friendly_name =
-        read_allocated_string(*activation.get(), mf::MFT_FRIENDLY_NAME_Attribute)
-            .value_or(std::string(kUnknownText));
-    std::string clsid_text = read_clsid_text(*activation.get());
+    std::string friendly_name = read_allocated_string(*activation, mf::MFT_FRIENDLY_NAME_Attribute)
+                                    .value_or(std::string(kUnknownText));
+    std::string clsid_text = read_clsid_text(*activation);
     enumeration.available_encoders.push_back(encoder_label(friendly_name, clsid_text));
 
     // An encoder the selector does not pass is released here, with its texts.

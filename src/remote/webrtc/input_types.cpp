@@ -6,9 +6,9 @@
 #include <utility>
 
 #include "platform/guid.h"
+#include "platform/media_foundation_guids.h"
 #include "platform/platform_error.h"
 #include "remote/webrtc/failure_message.h"
-#include "remote/webrtc/media_foundation_guids.h"
 #include "remote/webrtc/subtype_label.h"
 
 namespace velkaron::probe {
@@ -32,7 +32,7 @@ JsonValue entry(std::uint32_t index, const GUID& subtype) {
 }  // namespace
 
 std::expected<JsonArray, std::string> read_input_types(const ConfiguredEncoder& configured) {
-  IMFTransform& transform = *configured.encoder.transform.get();
+  IMFTransform& transform = *configured.encoder.transform;
   JsonArray entries;
   for (std::uint32_t index = 0;; ++index) {
     platform::com_ptr<IMFMediaType> delivered;

@@ -4,9 +4,9 @@
 #include <utility>
 #include <variant>
 
+#include "platform/media_foundation_guids.h"
 #include "platform/platform_error.h"
 #include "remote/webrtc/failure_message.h"
-#include "remote/webrtc/media_foundation_guids.h"
 
 namespace velkaron::probe {
 namespace {
@@ -66,7 +66,7 @@ std::expected<ConfiguredEncoder, std::string> set_output_type(ActivatedEncoder e
   auto type = platform::check_object(status, std::move(created));
   if (!type) return std::unexpected(failure_message(kCreateFailed, type.error()));
 
-  if (auto configured = set_attributes(*type->get()); !configured) {
+  if (auto configured = set_attributes(**type); !configured) {
     return std::unexpected(failure_message(kConfigureFailed, configured.error()));
   }
   if (auto applied = platform::check_status(encoder.transform->SetOutputType(0, type->get(), 0));

@@ -1,6 +1,6 @@
 #include "remote/webrtc/subtype_label.h"
 
-#include "remote/webrtc/media_foundation_guids.h"
+#include "platform/media_foundation_guids.h"
 
 namespace velkaron::probe {
 namespace {

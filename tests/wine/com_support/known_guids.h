@@ -12,8 +12,8 @@
 
 #include "counted_object.h"
 #include "platform/guid.h"
+#include "platform/media_foundation_guids.h"
 #include "platform/platform_error.h"
-#include "remote/webrtc/media_foundation_guids.h"
 
 namespace velkaron::test_support {
 

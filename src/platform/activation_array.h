@@ -7,7 +7,7 @@
 #include "platform/platform_api.h"
 #include "platform/platform_memory.h"
 
-namespace velkaron::probe {
+namespace velkaron::platform {
 
 // The array of activation objects that MFTEnumEx hands over. The caller owns
 // the array and every reference in it; entries are taken out one at a time,
@@ -32,8 +32,8 @@ class ActivationArray {
   std::size_t size() const noexcept { return array_ ? count_ : 0; }
 
   // The entry's reference, which the slot no longer owns; empty for a null entry.
-  platform::com_ptr<IMFActivate> take(std::size_t index) noexcept {
-    return platform::com_ptr<IMFActivate>(std::exchange(array_.get()[index], nullptr));
+  com_ptr<IMFActivate> take(std::size_t index) noexcept {
+    return com_ptr<IMFActivate>(std::exchange(array_.get()[index], nullptr));
   }
 
  private:
@@ -42,8 +42,8 @@ class ActivationArray {
     count_ = 0;
   }
 
-  platform::unique_cotaskmem<IMFActivate*> array_;
+  unique_cotaskmem<IMFActivate*> array_;
   UINT32 count_ = 0;
 };
 
-}  // namespace velkaron::probe
+}  // namespace velkaron::platform
