@@ -32,7 +32,7 @@ JsonValue entry(std::uint32_t index, const GUID& subtype) {
 }  // namespace
 
 std::expected<JsonArray, std::string> read_input_types(const ConfiguredEncoder& configured) {
-  IMFTransform& transform = *configured.encoder.transform.get();
+  IMFTransform& transform = *configured.encoder.transform;
   JsonArray entries;
   for (std::uint32_t index = 0;; ++index) {
     platform::com_ptr<IMFMediaType> delivered;
