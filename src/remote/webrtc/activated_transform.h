@@ -32,10 +32,8 @@ class ActivatedTransform {
     transform_ = std::move(transform);
   }
 
-  IMFTransform* get() const noexcept { return transform_.get(); }
   IMFTransform* operator->() const noexcept { return transform_.get(); }
   IMFTransform& operator*() const noexcept { return *transform_.get(); }
-  explicit operator bool() const noexcept { return static_cast<bool>(transform_); }
 
  private:
   platform::com_ptr<IMFActivate> activation_;
