@@ -7,9 +7,8 @@
 
 namespace velkaron::cli {
 
-// Returns the exit status for `main` to return, so that every run ends through
-// the same orderly exit. `argc` and `argv` are read only where the system hands
-// over no UTF-16 command line.
-int run_entry_point(int argc, char** argv, const ProbeFunction& probe);
+// Reads the process's UTF-16 command line and returns the exit status for `main`
+// to return, so that every run ends through the same orderly exit.
+int run_entry_point(const ProbeFunction& probe);
 
 }  // namespace velkaron::cli

@@ -3,17 +3,11 @@
 #if defined(_WIN32)
 #include <windows.h>
 
-#include <algorithm>
 #include <string>
 
 #include "platform/platform_error.h"
 #include "platform/wide_text.h"
 #include "stream_write_rules.h"
-#else
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #endif
 
 namespace velkaron::cli {
@@ -25,18 +19,20 @@ StreamWriteError system_error(DWORD code) {
   return {code, platform::system_message(static_cast<HRESULT>(code))};
 }
 
-// Runs the write loop over `text` with `write_once`, which answers whether its
-// one call succeeded and how much it wrote. The error of a failed call is read
-// right after that call, before anything else can change it.
-template <class Unit, class WriteOnce>
+// Runs the write loop over `text` with `system_write`, a call in the manner of
+// WriteFile. The error of a failed call is read right after that call, before
+// anything else can change it.
+template <class Unit, class ChunkLength, class SystemWrite>
 std::expected<void, StreamWriteError> write_with(std::basic_string_view<Unit> text,
-                                                 WriteOnce write_once, std::size_t* taken) {
+                                                 ChunkLength chunk_length, SystemWrite system_write,
+                                                 std::size_t* taken) {
   DWORD failure = ERROR_SUCCESS;
-  const WriteProgress progress = write_all(text, [&](std::basic_string_view<Unit> rest) {
-    const WriteCall call = write_once(rest);
-    if (!call.succeeded) failure = ::GetLastError();
-    return call;
-  });
+  const WriteProgress progress =
+      write_through<DWORD>(text, chunk_length, [&](const Unit* data, DWORD asked, DWORD* written) {
+        const bool succeeded = system_write(data, asked, written);
+        if (!succeeded) failure = ::GetLastError();
+        return succeeded;
+      });
   if (taken != nullptr) *taken = progress.written;
   switch (progress.end) {
     case WriteEnd::complete:
@@ -52,12 +48,9 @@ std::expected<void, StreamWriteError> write_with(std::basic_string_view<Unit> te
 
 std::expected<void, StreamWriteError> write_bytes(HANDLE handle, std::string_view bytes) {
   return write_with(
-      bytes,
-      [handle](std::string_view rest) {
-        const auto asked = static_cast<DWORD>(std::min<std::size_t>(rest.size(), MAXDWORD));
-        DWORD written = 0;
-        const bool succeeded = ::WriteFile(handle, rest.data(), asked, &written, nullptr);
-        return WriteCall{succeeded, written};
+      bytes, [](std::string_view rest) { return rest.size(); },
+      [handle](const char* data, DWORD asked, DWORD* written) {
+        return ::WriteFile(handle, data, asked, written, nullptr) != FALSE;
       },
       nullptr);
 }
@@ -67,12 +60,9 @@ std::expected<void, StreamWriteError> write_console(HANDLE handle, std::string_v
                                                     std::size_t* taken) {
   const platform::wide_string text = platform::encode_utf16(utf8);
   return write_with(
-      std::wstring_view(text),
-      [handle](std::wstring_view rest) {
-        const auto asked = static_cast<DWORD>(console_chunk_length(rest));
-        DWORD written = 0;
-        const bool succeeded = ::WriteConsoleW(handle, rest.data(), asked, &written, nullptr);
-        return WriteCall{succeeded, written};
+      std::wstring_view(text), [](std::wstring_view rest) { return console_chunk_length(rest); },
+      [handle](const wchar_t* data, DWORD asked, DWORD* written) {
+        return ::WriteConsoleW(handle, data, asked, written, nullptr) != FALSE;
       },
       taken);
 }
@@ -95,11 +85,9 @@ std::expected<void, StreamWriteError> write_to(HANDLE handle, std::string_view u
     case WritePath::console_else_bytes:
       break;
   }
-  std::size_t taken = 0;
-  auto written = write_console(handle, utf8, &taken);
-  // Refused before taking anything: not a console after all.
-  if (!written && taken == 0) return write_bytes(handle, utf8);
-  return written;
+  return write_console_else_bytes(
+      [&](std::size_t* taken) { return write_console(handle, utf8, taken); },
+      [&] { return write_bytes(handle, utf8); });
 }
 
 }  // namespace
@@ -114,25 +102,6 @@ std::expected<void, StreamWriteError> write_standard_stream(StandardStream strea
   // A handle value that names nothing is a stream the process was not given.
   if (!written && written.error().code == ERROR_INVALID_HANDLE) return {};
   return written;
-}
-
-#else
-
-std::expected<void, StreamWriteError> write_standard_stream(StandardStream stream,
-                                                            std::string_view utf8) {
-  const int fd = stream == StandardStream::output ? STDOUT_FILENO : STDERR_FILENO;
-  while (!utf8.empty()) {
-    const ssize_t written = ::write(fd, utf8.data(), utf8.size());
-    if (written < 0) {
-      const int code = errno;
-      if (code == EINTR) continue;
-      if (code == EBADF) return {};
-      return std::unexpected(
-          StreamWriteError{static_cast<std::uint32_t>(code), std::strerror(code)});
-    }
-    utf8.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return {};
 }
 
 #endif

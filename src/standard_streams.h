@@ -20,7 +20,8 @@ struct StreamWriteError {
 
 // Writes all of `utf8`. A file, a pipe or a console set to code page 65001 gets
 // the bytes unchanged; any other console gets the text as UTF-16 through the
-// console's own call. A process without that stream drops the text: success.
+// console's own call. A process without that stream drops the text: success. Windows
+// programs only.
 std::expected<void, StreamWriteError> write_standard_stream(StandardStream stream,
                                                             std::string_view utf8);
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <limits>
 #include <string_view>
 
 #include "platform/wide_text.h"
@@ -71,6 +72,37 @@ WriteProgress write_all(std::basic_string_view<Unit> text, WriteOnce&& write_onc
     done += std::min(call.written, text.size() - done);
   }
   return {WriteEnd::complete, done};
+}
+
+// write_all over a system call in the manner of WriteFile and WriteConsoleW:
+// `system_write(data, asked, &written)` is asked to take `asked` units, at most
+// `chunk_length(rest)` and what a Count holds, and answers whether it succeeded
+// and, in `written`, how many units it took. That may be fewer than asked: a
+// pipe in no-wait mode takes what fits, and the rest goes in later calls.
+template <class Count, class Unit, class ChunkLength, class SystemWrite>
+WriteProgress write_through(std::basic_string_view<Unit> text, ChunkLength&& chunk_length,
+                            SystemWrite&& system_write) {
+  return write_all(text, [&](std::basic_string_view<Unit> rest) {
+    const auto asked = static_cast<Count>(
+        std::min<std::size_t>(chunk_length(rest), std::numeric_limits<Count>::max()));
+    Count written = 0;
+    const bool succeeded = system_write(rest.data(), asked, &written);
+    return WriteCall{succeeded, written};
+  });
+}
+
+// WritePath::console_else_bytes. `console(&taken)` writes the text to the
+// handle as to a console and sets `taken` to the units the console took, also
+// when it fails; `bytes()` writes the text as bytes. A console write refused
+// before it took anything means the device is no console after all: the bytes
+// go instead. Refused after some text, the write has failed: writing the text
+// again as bytes would repeat what the device already took.
+template <class ConsoleWrite, class BytesWrite>
+auto write_console_else_bytes(ConsoleWrite&& console, BytesWrite&& bytes) {
+  std::size_t taken = 0;
+  auto written = console(&taken);
+  if (!written && taken == 0) return bytes();
+  return written;
 }
 
 }  // namespace velkaron::cli

@@ -170,6 +170,7 @@ class LeanActivate : public LeanAttributes<IMFActivate> {
     *object = static_cast<IMFTransform*>(transform->hand_out());
     return S_OK;
   }
+  HRESULT ShutdownObject() override { return S_OK; }
 };
 
 LeanTransform g_transform;

@@ -38,10 +38,18 @@ def altered(report):
         document = copy.deepcopy(report)
         change(document, document["entries"][0])
         return document
+    # Every key is required: each one missing in turn, taken from the report rather than the schema.
+    for key in report:
+        yield f"no {key}", changed(lambda d, e, key=key: d.pop(key))
+    for key in report["entries"][0]:
+        yield f"an entry without {key}", changed(lambda d, e, key=key: e.pop(key))
     yield "an extra key", changed(lambda d, e: d.update(extra=1))
-    yield "a missing key", changed(lambda d, e: d.pop("mftSelector"))
     yield "ok false", changed(lambda d, e: d.update(ok=False))
     yield "a lowercase CLSID", changed(lambda d, e: d.update(mftClsid=d["mftClsid"].lower()))
+    # GUID text is the whole value: nothing before it, after it, or around it.
+    yield "a braced CLSID", changed(lambda d, e: d.update(mftClsid="{" + d["mftClsid"] + "}"))
+    yield "a CLSID after other text", changed(lambda d, e: d.update(mftClsid="x" + d["mftClsid"]))
+    yield "a subtype with trailing text", changed(lambda d, e: e.update(subtype=e["subtype"] + " NV12"))
     yield "an entry with an extra key", changed(lambda d, e: e.update(name="NV12"))
     yield "a lowercase subtype", changed(lambda d, e: e.update(subtype=e["subtype"].lower()))
     yield "an unknown label", changed(lambda d, e: e.update(label="I420"))

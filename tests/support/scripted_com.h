@@ -189,18 +189,33 @@ class ScriptedActivate : public ScriptedAttributes<IMFActivate> {
  public:
   using ScriptedAttributes::ScriptedAttributes;
 
+  // ActivateObject and ShutdownObject return these statuses, a failure after putting its
+  // error information, if any, on the thread.
   HRESULT activate_status = S_OK;
+  Scripted<IErrorInfo>* activate_info = nullptr;
   ScriptedTransform* transform = nullptr;  // null with a success status: no object delivered
+  HRESULT shutdown_status = S_OK;
+  Scripted<IErrorInfo>* shutdown_info = nullptr;
 
   // Like the platform, asks the new object for the interface the caller wants.
   HRESULT ActivateObject(REFIID iid, void** object) override {
     substitute::ledger().record("ActivateObject " + name());
     *object = nullptr;
-    if (activate_status < 0) return activate_status;
+    if (activate_status < 0) return failed(activate_status, activate_info);
     if (transform == nullptr) return activate_status;
     if (!transform->implements(iid)) return E_NOINTERFACE;
     *object = static_cast<IMFTransform*>(transform->hand_out());
     return activate_status;
+  }
+  HRESULT ShutdownObject() override {
+    substitute::ledger().record("ShutdownObject " + name());
+    return shutdown_status < 0 ? failed(shutdown_status, shutdown_info) : shutdown_status;
+  }
+
+ private:
+  static HRESULT failed(HRESULT status, Scripted<IErrorInfo>* info) {
+    if (info != nullptr) substitute::set_error_info(info->hand_out());
+    return status;
   }
 };
 

@@ -71,8 +71,8 @@ TEST_F(InputTypesTest, TypicalRunReportsEveryInputTypeAndReleasesInOrder) {
             (Calls{"GetInputAvailableType nvidia transform 0 0", "Release input 0",
                    "GetInputAvailableType nvidia transform 0 1", "Release input 1",
                    "GetInputAvailableType nvidia transform 0 2"}));
-  EXPECT_TRUE(released_in_order({"intel", "microsoft", "nvidia", "nvidia transform attributes",
-                                 "input 0", "input 1", "output type", "nvidia transform"}));
+  EXPECT_TRUE(released_in_order({"intel", "microsoft", "nvidia transform attributes", "input 0",
+                                 "input 1", "output type", "nvidia transform", "nvidia"}));
   EXPECT_LT(platform_.position_of("MFShutdown"), platform_.position_of("CoUninitialize"));
 }
 

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <expected>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -85,6 +89,56 @@ TEST(WriteAll, SuccessesThatWriteNothingEndAsAFailureAfterTheBoundedTries) {
   EXPECT_EQ(progress.end, WriteEnd::no_progress);
   EXPECT_EQ(progress.written, 1u);
   EXPECT_EQ(stalled.handed.size(), answers.size());
+}
+
+TEST(WriteThrough, AWriterThatTakesPartOfEachBufferStillGetsAllOfTheTextInOrder) {
+  // Like a pipe in no-wait mode: half of what it is asked for, and every third call nothing.
+  // The count type holds at most 255, so no call is asked for more.
+  const std::string text = "{\"entries\": []}\n" + std::string(300, 'x');
+  std::string received;
+  std::size_t calls = 0;
+  std::uint8_t largest = 0;
+  const WriteProgress progress = write_through<std::uint8_t>(
+      std::string_view(text), [](std::string_view rest) { return rest.size(); },
+      [&](const char* data, std::uint8_t asked, std::uint8_t* written) {
+        largest = std::max(largest, asked);
+        *written = ++calls % 3 == 0 ? 0 : static_cast<std::uint8_t>((asked + 1) / 2);
+        received.append(data, *written);
+        return true;
+      });
+  EXPECT_EQ(progress.end, WriteEnd::complete);
+  EXPECT_EQ(received, text);
+  EXPECT_EQ(largest, 255);
+}
+
+TEST(ConsoleElseBytes, BytesOnlyWhenTheConsoleRefusedBeforeTakingAnything) {
+  using Outcome = std::expected<void, int>;
+  const Outcome bytes_outcome = std::unexpected(7);
+  struct Case {
+    Outcome console;
+    std::size_t taken;
+    bool bytes_written;
+    Outcome outcome;
+  };
+  const Case cases[] = {
+      {Outcome{}, 10, false, Outcome{}},                            // a console after all
+      {std::unexpected(6), 0, true, bytes_outcome},                 // no console: the bytes
+      {std::unexpected(6), 4, false, Outcome(std::unexpected(6))},  // refused midway: failed
+  };
+  for (const Case& c : cases) {
+    bool bytes_written = false;
+    const Outcome outcome = write_console_else_bytes(
+        [&](std::size_t* taken) {
+          *taken = c.taken;
+          return c.console;
+        },
+        [&] {
+          bytes_written = true;
+          return bytes_outcome;
+        });
+    EXPECT_EQ(bytes_written, c.bytes_written) << c.taken;
+    EXPECT_EQ(outcome, c.outcome) << c.taken;
+  }
 }
 
 }  // namespace

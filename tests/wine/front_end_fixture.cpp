@@ -22,6 +22,6 @@ velkaron::probe::ProbeOutcome scripted_probe(std::optional<std::string_view> sel
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  return velkaron::cli::run_entry_point(argc, argv, scripted_probe);
+int main() {
+  return velkaron::cli::run_entry_point(scripted_probe);
 }

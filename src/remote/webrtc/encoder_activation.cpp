@@ -19,19 +19,21 @@ constexpr std::string_view kActivationFailed =
 constexpr std::string_view kUnlockFailed = "Failed to unlock async H.264 MFT: ";
 constexpr std::string_view kNoAttempts = "no activation attempts were made";
 
-// One attempt. The candidate's activation object is released when the attempt
-// is over, whatever its outcome; a failure gives the candidate's failure entry.
-std::expected<platform::com_ptr<IMFTransform>, std::string> attempt_activation(
-    EncoderCandidate& candidate) {
-  const platform::com_ptr<IMFActivate> activation = std::move(candidate.activation);
+// One attempt. A failure gives the candidate's failure entry; the activation
+// object is shut down and released after it, once the error is dropped, so the
+// error information taken is the activation's own.
+std::expected<ActivatedTransform, std::string> attempt_activation(EncoderCandidate& candidate) {
+  ActivatedTransform attempt(std::move(candidate.activation));
   platform::com_ptr<IMFTransform> delivered;
-  const HRESULT status = activation->ActivateObject(mf::IID_IMFTransform, delivered.put_void());
+  const HRESULT status =
+      attempt.activation().ActivateObject(mf::IID_IMFTransform, delivered.put_void());
   auto transform = platform::check_object(status, std::move(delivered));
   if (!transform) {
     return std::unexpected(encoder_label(candidate.friendly_name, candidate.clsid_text) + ": " +
                            transform.error().display_text());
   }
-  return std::move(*transform);
+  attempt.keep(std::move(*transform));
+  return attempt;
 }
 
 // Without a selector: by vendor rank, ties in enumeration order. With one: enumeration order stays.

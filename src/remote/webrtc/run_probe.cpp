@@ -28,7 +28,8 @@ report::JsonValue report_of(const ActivatedEncoder& encoder,
 
 // Each phase hands the next what it owns; the first failure is the run's message.
 // Every platform object a phase acquired is released by the time this returns:
-// the input types during the walk, then the output type, then the transform.
+// the input types during the walk, then the output type, then the transform
+// (once its activation object has shut it down), then that activation object.
 ProbeOutcome run_phases(std::optional<std::string_view> selector) {
   auto enumeration = enumerate_encoders(selector);
   if (!enumeration) return std::unexpected(std::move(enumeration.error()));

@@ -70,6 +70,7 @@ class Case:
     record_of: str = "fixture"  # the record that the two lists below are about
     record_calls: list = field(default_factory=list)  # in this order
     record_never: list = field(default_factory=list)
+    record_once: list = field(default_factory=list)  # on exactly one line
 
 
 def report(name, clsid, selector, subtypes):
@@ -215,6 +216,16 @@ CASES = [
                            "activation#1 ActivateObject(IMFTransform) -> 0x00000000",
                            "MFShutdown live=0", "released errorinfo"],
              record_never=["MF_TRANSFORM_ASYNC_UNLOCK"]),
+    stand_in("chosen_encoder_is_shut_down_once", "shutdown_object.txt", [],
+             stdout=report("Microsoft H264 Encoder MFT", "66666666-0000-4000-8000-000000000002", None,
+                           ["NV12"]),
+             record_calls=["activation#1 ActivateObject(IMFTransform) -> 0x80004005", "released errorinfo",
+                           "activation#1 ShutdownObject -> 0x00000000", "released activation#1",
+                           "activation#2 ActivateObject(IMFTransform) -> 0x00000000",
+                           "GetInputAvailableType(stream 0, 1) -> 0xC00D36B9",
+                           "activation#2 ShutdownObject -> 0x80004005", "released errorinfo",
+                           "released transform", "released activation#2", "MFShutdown live=0"],
+             record_once=["activation#2 ShutdownObject"]),
     stand_in("activation_failures_in_vendor_order", "activation_failures.txt", [], status=1,
              stderr=lambda display: ACTIVATION_FAILED
              + "NVIDIA H.264 Encoder MFT [33333333-0000-4000-8000-000000000002]: The GPU was removed. (0x887A0005) | "

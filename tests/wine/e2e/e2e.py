@@ -13,6 +13,7 @@ with WINEDLLOVERRIDES=mfplat=n, the others choose Wine's own with mfplat=b.
     e2e.py [paths] run CASE       run one case of cases.py
     e2e.py [paths] cleanup        end the Wine processes of the prefixes
     e2e.py [paths] stand-in-exports   the stand-in exports all the program binds by name
+    e2e.py [paths] dll-directory-first   SetDllDirectoryW(L"") comes before anything can load a DLL
     e2e.py list                   the case names, one a line
 """
 
@@ -289,7 +290,64 @@ def check_record(kind, path, case):
         for unwanted in case.record_never:
             failures += [f"{kind} record has unexpected: {line}" for line in lines
                          if unwanted in line]
+        for once in case.record_once:
+            if (count := sum(once in line for line in lines)) != 1:
+                failures.append(f"{kind} record has {count} lines with: {once}")
     return failures
+
+
+# The program's calls, from Wine's relay trace: "0024:Call KERNEL32.SetDllDirectoryW(14002e000 L"") ret=14002c39d".
+RELAY_CALL = re.compile(r"^([0-9a-f]+):Call ([\w.]+)\((.*)\) ret=([0-9a-f]+)$")
+LOADED_EXE = re.compile(r'^([0-9a-f]+):trace:loaddll:\w+ Loaded L".*\\\\([^\\]+\.exe)" at ([0-9A-Fa-f]+): native$')
+# What may not come before the empty DLL directory: anything that loads a DLL, and main's other work.
+BEFORE_DLL_DIRECTORY = re.compile(r"LoadLibrary|GetCommandLineW|\.Co[A-Z]|\.MF|GetStdHandle|WriteFile")
+
+
+def program_calls(trace, exe_name):
+    """The calls the program's own code makes on its main thread, in order, as "DLL.Name(args)"."""
+    thread = base = None
+    calls = []
+    for line in trace.splitlines():
+        if thread is None:
+            loaded = LOADED_EXE.match(line)
+            if loaded and loaded.group(2).lower() == exe_name.lower():
+                thread, base = loaded.group(1), int(loaded.group(3), 16)
+            continue
+        call = RELAY_CALL.match(line)
+        # The image is far smaller than 16 MiB; anything above it is another module's code.
+        if call and call.group(1) == thread and 0 <= int(call.group(4), 16) - base < 1 << 24:
+            calls.append(f"{call.group(2)}({call.group(3)})")
+    return calls
+
+
+def check_dll_directory_first(runner):
+    """Wine's loader ignores an empty DLL directory (a DLL planted in the current folder is still
+    loaded by bare name), so the case that would show its effect cannot run here. Instead Wine's
+    relay trace shows that main calls SetDllDirectoryW(L"") before anything that loads a DLL."""
+    folder = runner.work / "cases" / "dll-directory-first"
+    shutil.rmtree(folder, ignore_errors=True)
+    folder.mkdir(parents=True)
+    exe = Path(runner.options.exe)
+    environment = wine_environment(runner.prefixes["bare"], {
+        "WINEDEBUG": "+relay,+loaddll", "WINEDLLOVERRIDES": "mfplat=n",
+        "VELKARON_MFPLAT_SCENARIO": windows_path(SCENARIOS / "empty.txt")})
+    trace_path = folder / "trace"
+    with open(trace_path, "wb") as trace:
+        subprocess.run(["wine", str(exe)], env=environment, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=trace, timeout=RUN_TIMEOUT)
+    calls = program_calls(trace_path.read_text(encoding="utf-8", errors="replace"), exe.name)
+    print(f"relay trace: {trace_path}")
+    first = next((i for i, call in enumerate(calls) if call.startswith("KERNEL32.SetDllDirectoryW")), None)
+    if first is None or not calls[first].endswith(' L"")'):
+        print("the program never called SetDllDirectoryW(L\"\") (or Wine's trace has changed): "
+              + f"{len(calls)} calls found")
+        return 1
+    early = [call for call in calls[:first] if BEFORE_DLL_DIRECTORY.search(call)]
+    if early:
+        print("called before SetDllDirectoryW(L\"\"): " + ", ".join(early))
+        return 1
+    print(f"passed: SetDllDirectoryW(L\"\") is call {first + 1} of {len(calls)}, after the C runtime's start-up only")
+    return 0
 
 
 def check_stand_in_exports(stand_in):
@@ -316,7 +374,8 @@ def main():
     parser.add_argument("--register-tool", help="the fixture's registration tool")
     parser.add_argument("--system-message", help="the system message helper")
     parser.add_argument("command",
-                        choices=["prepare", "run", "cleanup", "list", "stand-in-exports"])
+                        choices=["prepare", "run", "cleanup", "list", "stand-in-exports",
+                                 "dll-directory-first"])
     parser.add_argument("name", nargs="?", help="the case to run")
     options = parser.parse_args()
     if options.command == "list":
@@ -329,6 +388,8 @@ def main():
         return runner.prepare()
     if options.command == "cleanup":
         return runner.cleanup()
+    if options.command == "dll-directory-first":
+        return check_dll_directory_first(runner)
     return runner.run(options.name)
 
 

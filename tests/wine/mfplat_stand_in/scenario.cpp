@@ -23,6 +23,7 @@
 //     clsid GUID
 //     clsid-fails STATUS
 //     activate STATUS | null
+//     shutdown-object STATUS           what ShutdownObject returns
 //     attributes STATUS | null         the transform's GetAttributes
 //     async N                          MF_TRANSFORM_ASYNC (absent unless given)
 //     async-fails STATUS
@@ -192,6 +193,7 @@ class ScenarioReader {
     }
     if (verb == "clsid-fails") return failure_at(1, encoder.clsid_failure);
     if (verb == "activate") return status_at(1, encoder.activation);
+    if (verb == "shutdown-object") return failure_at(1, encoder.shutdown_failure);
     if (verb == "attributes") {
       if (!status_at(1, status)) return false;
       encoder.transform.attributes_null = status.null_object;

@@ -33,6 +33,7 @@ struct EncoderScript {
   std::optional<GUID> clsid;
   std::optional<ScriptedFailure> clsid_failure;
   ScriptedStatus activation;
+  std::optional<ScriptedFailure> shutdown_failure;  // ShutdownObject
   TransformScript transform;
 };
 

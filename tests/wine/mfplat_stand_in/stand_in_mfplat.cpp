@@ -61,7 +61,11 @@ class ScriptedActivation final : public AttributeStore<IMFActivate> {
     const platform::com_ptr<IMFTransform> transform(make_scripted_transform(script_.transform));
     return recorded(call, transform->QueryInterface(iid, out));
   }
-  HRESULT STDMETHODCALLTYPE ShutdownObject() override { return unsupported("ShutdownObject"); }
+  HRESULT STDMETHODCALLTYPE ShutdownObject() override {
+    if (!alive("ShutdownObject")) return E_UNEXPECTED;
+    return recorded("ShutdownObject",
+                    script_.shutdown_failure ? script_.shutdown_failure->raise() : S_OK);
+  }
   HRESULT STDMETHODCALLTYPE DetachObject() override { return unsupported("DetachObject"); }
 
  private:
