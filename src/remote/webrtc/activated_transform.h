@@ -26,7 +26,7 @@ class ActivatedTransform {
   ActivatedTransform& operator=(const ActivatedTransform&) = delete;
   ~ActivatedTransform();
 
-  IMFActivate& activation() const noexcept { return *activation_.get(); }
+  IMFActivate& activation() const noexcept { return *activation_; }
   // Keeps the transform the activation object delivered.
   void keep(platform::com_ptr<IMFTransform> transform) noexcept {
     transform_ = std::move(transform);
