@@ -8,14 +8,15 @@
 # Every Windows program started under Wine costs seconds unless the prefix's wineserver already
 # runs: tools/test keeps one running for the whole test run (tools/wine-prefix start/stop).
 set(VELKARON_WINE_PREFIX "${CMAKE_BINARY_DIR}/wineprefix")
-# A UTF-8 locale: without one Wine mangles non-ASCII command-line arguments.
-set(VELKARON_WINE_ENVIRONMENT
-  "WINEPREFIX=${VELKARON_WINE_PREFIX}"
-  "WINEDEBUG=-all"
-  "LC_ALL=C.UTF-8"
-)
+# The environment of a run is tools/wine-prefix's, the one place that states it.
+set(wine_prefix_tool "${PROJECT_SOURCE_DIR}/tools/wine-prefix")
+execute_process(COMMAND "${wine_prefix_tool}" env "${VELKARON_WINE_PREFIX}"
+                OUTPUT_VARIABLE VELKARON_WINE_ENVIRONMENT OUTPUT_STRIP_TRAILING_WHITESPACE
+                COMMAND_ERROR_IS_FATAL ANY)
+string(REPLACE "\n" ";" VELKARON_WINE_ENVIRONMENT "${VELKARON_WINE_ENVIRONMENT}")
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${wine_prefix_tool}")
 find_program(VELKARON_WINE NAMES wine REQUIRED)
-set(CMAKE_CROSSCOMPILING_EMULATOR env ${VELKARON_WINE_ENVIRONMENT} ${VELKARON_WINE})
+set(CMAKE_CROSSCOMPILING_EMULATOR "${wine_prefix_tool}" run "${VELKARON_WINE_PREFIX}" ${VELKARON_WINE})
 
 if(VELKARON_BUILD_TESTS)
   # Created once, before any test runs: creating it takes seconds, longer than a test may wait

@@ -8,6 +8,8 @@ With --objdump, the import list read here must equal the one objdump prints, so 
 this reader cannot hide a fault in the exe.
 """
 
+from __future__ import annotations  # type hints in the 3.10 form, on Python 3.9 too
+
 import argparse
 import fnmatch
 import re

@@ -5,6 +5,8 @@ Reads only what the checks need, and refuses anything it does not understand rat
 guessing.
 """
 
+from __future__ import annotations  # type hints in the 3.10 form, on Python 3.9 too
+
 import fnmatch
 import struct
 from dataclasses import dataclass, field

@@ -2,12 +2,22 @@
 
   check_reports.py            every report an end-to-end case expects and the README's report
                               are accepted; altered reports are rejected
-  check_reports.py --run EXE  runs EXE without arguments: it must give status 0 and a valid report,
-                              or status 1 and exactly the no-encoder line (a machine without a GPU)
+  check_reports.py --run EXE [--media-foundation]
+                              runs EXE without arguments on Windows and names the outcome it saw,
+                              of the only ones allowed:
+                                - without %SystemRoot%\\System32\\mfplat.dll (Media Foundation
+                                  not installed): status 1 and exactly the MFStartup line of a
+                                  module not found, in this system's words (FormatMessageW);
+                                  a fault with --media-foundation;
+                                - with it: status 0 and a valid report, or status 1 and exactly
+                                  the no-encoder line (a machine without a hardware encoder)
 """
+
+from __future__ import annotations
 
 import copy
 import json
+import os
 import re
 import subprocess
 import sys
@@ -56,19 +66,46 @@ def altered(report):
     yield "a negative index", changed(lambda d, e: e.update(index=-1))
 
 
-def run_outcome(exe):
+def system_text(code):
+    """CODE's text as the probe words it: FormatMessageW's, trailing blanks dropped, and the code."""
+    import ctypes
+    from ctypes import wintypes
+
+    kernel32 = ctypes.WinDLL("kernel32", use_last_error=True)
+    kernel32.FormatMessageW.argtypes = [wintypes.DWORD, wintypes.LPCVOID, wintypes.DWORD,
+                                        wintypes.DWORD, wintypes.LPWSTR, wintypes.DWORD,
+                                        ctypes.c_void_p]
+    kernel32.FormatMessageW.restype = wintypes.DWORD
+    buffer = ctypes.create_unicode_buffer(4096)
+    flags = 0x1000 | 0x200  # FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS
+    length = kernel32.FormatMessageW(flags, None, code, 0, buffer, len(buffer), None)
+    text = buffer[:length].rstrip("\t\n\v\f\r ")
+    return f"{text} (0x{code:08X})" if text else f"0x{code:08X}"
+
+
+def run_outcome(exe, media_foundation_required):
+    """The reports to validate, the faults, and the outcome seen."""
+    mfplat = Path(os.environ.get("SystemRoot", r"C:\Windows"), "System32", "mfplat.dll")
     result = subprocess.run([Path(exe).resolve()], stdin=subprocess.DEVNULL, capture_output=True)
-    if result.returncode == 1 and result.stdout == b"" and result.stderr == cases.NO_ENCODER.encode():
-        return [], []
+    seen = f"status {result.returncode}, stdout {result.stdout[:200]!r}, stderr {result.stderr[:200]!r}"
+    if not mfplat.exists() and media_foundation_required:
+        return [], [f"{mfplat} is absent: Media Foundation is not installed"], ""
+    if not mfplat.exists():
+        expected = cases.no_media_foundation(system_text).encode()
+        if (result.returncode, result.stdout, result.stderr) == (1, b"", expected):
+            return [], [], f"no Media Foundation ({mfplat} absent): {expected.decode().strip()}"
+        return [], [f"{exe} without {mfplat}: {seen}; expected status 1 and {expected!r}"], ""
+    if (result.returncode, result.stdout, result.stderr) == (1, b"", cases.NO_ENCODER.encode()):
+        return [], [], "Media Foundation present, no hardware encoder: the no-encoder line"
     if result.returncode == 0 and result.stderr == b"":
-        return [(exe, json.loads(result.stdout))], []
-    return [], [f"{exe}: status {result.returncode}, stdout {result.stdout[:200]!r}, "
-                f"stderr {result.stderr[:200]!r}"]
+        return [(exe, json.loads(result.stdout))], [], "Media Foundation present: a report"
+    return [], [f"{exe} with {mfplat}: {seen}"], ""
 
 
 def main(arguments):
+    outcome = None
     if arguments[:1] == ["--run"]:
-        reports, faults = run_outcome(arguments[1])
+        reports, faults, outcome = run_outcome(arguments[1], "--media-foundation" in arguments[2:])
     else:
         reports = list(expected_reports())
         valid = next(document for _, document in reports if document["entries"])
@@ -78,7 +115,7 @@ def main(arguments):
                   if VALIDATOR.is_valid(document)]
     for name, document in reports:
         faults += [f"{name}: {error.message}" for error in VALIDATOR.iter_errors(document)]
-    summary = f"{len(reports)} report(s) valid" if reports else "status 1 with the no-encoder line"
+    summary = outcome or f"{len(reports)} report(s) valid"
     print("\n".join(faults) or summary, file=sys.stderr if faults else sys.stdout)
     return 1 if faults else 0
 

@@ -6,7 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <utility>
+
+#include "wine_exit_noise.h"
 
 namespace velkaron::wine_test {
 namespace {
@@ -77,22 +80,6 @@ std::string read_all(const Handle& file) {
     bytes.append(buffer, read);
   }
   return bytes;
-}
-
-// Wine itself sometimes reports a failed socket send as the process exits.
-std::string without_wine_noise(const std::string& text) {
-  std::string kept;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    end = end == std::string::npos ? text.size() : end + 1;
-    const std::string_view line(text.data() + start, end - start);
-    if (!(line.starts_with("wine client error:") && line.find("sendmsg") != line.npos)) {
-      kept += line;
-    }
-    start = end;
-  }
-  return kept;
 }
 
 // Sets the stdout handle of `child`, started as our debuggee, to kBogusHandle once
@@ -211,7 +198,8 @@ ChildRun launch_once(const std::wstring& program, const std::wstring& command_li
   ChildRun run;
   ::GetExitCodeProcess(process.get(), &run.exit_code);
   if (streams != ChildStreams::stdout_closed_pipe) run.out = read_all(out);
-  if (streams != ChildStreams::stderr_closed_pipe) run.err = without_wine_noise(read_all(err));
+  if (streams != ChildStreams::stderr_closed_pipe)
+    run.err = std::string(without_wine_exit_noise(read_all(err)));
   return run;
 }
 

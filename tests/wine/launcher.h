@@ -21,7 +21,7 @@ enum class ChildStreams {
 struct ChildRun {
   DWORD exit_code = 0;
   std::string out;  // bytes the child wrote to stdout (when captured)
-  std::string err;  // bytes the child wrote to stderr (when captured), Wine's noise removed
+  std::string err;  // bytes the child wrote to stderr (when captured), Wine's exit noise removed
 };
 
 // `program` is a Windows path; `command_line` is handed over unchanged, its first

@@ -73,6 +73,11 @@ class Case:
     record_once: list = field(default_factory=list)  # on exactly one line
 
 
+def no_media_foundation(display):
+    """The one line of a system where mfplat.dll is not found, in that system's words."""
+    return f"MFStartup failed: {display(0x8007007E)}\n"
+
+
 def report(name, clsid, selector, subtypes):
     """The report's exact text: keys sorted, two blanks of indent, raw UTF-8."""
     entries = [{"index": i, "label": subtype if subtype in LABELLED else "unknown",
@@ -169,7 +174,7 @@ CASES = [
          stderr="No enumerated hardware H.264 MFT matched selector 'planted'. "
                 f"Available encoders: {FIXTURE_AVAILABLE}\n"),
     Case("media_foundation_missing", [], status=1, prefix="bare", mfplat="disabled",
-         started=False, stderr=lambda display: f"MFStartup failed: {display(0x8007007E)}\n"),
+         started=False, stderr=no_media_foundation),
 
     # The Media Foundation stand-in: every message of the program at least once.
     # Media Foundation is bound just before MFStartup: the usage line never loads it.

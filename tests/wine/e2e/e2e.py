@@ -19,7 +19,6 @@ with WINEDLLOVERRIDES=mfplat=n, the others choose Wine's own with mfplat=b.
 
 import argparse
 import json
-import os
 import re
 import shutil
 import subprocess
@@ -30,12 +29,12 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 REPOSITORY = Path(__file__).resolve().parents[3]
 sys.dont_write_bytecode = True  # no compiled-module caches in the source tree
 sys.path.insert(0, str(REPOSITORY / "tests" / "executable"))
+sys.path.insert(0, str(REPOSITORY / "tools" / "lib"))
 import cases  # noqa: E402
 import pe_image  # noqa: E402
+import wine  # noqa: E402
 
 SCENARIOS = Path(__file__).resolve().parent / "scenarios"
-# The only stderr lines that are not the program's: Wine's own, seen now and then at exit.
-WINE_CLIENT_ERROR = re.compile(rb"^wine client error:[0-9a-fA-F]+: sendmsg: .*$")
 RUN_TIMEOUT = 60
 # The one list of the functions the program binds from mfplat.dll by name.
 BOUND_FUNCTIONS = REPOSITORY / "src" / "platform" / "media_foundation_functions.h"
@@ -51,23 +50,17 @@ def windows_path(path):
 
 
 def wine_environment(prefix, extra=None):
-    environment = {
-        name: value
-        for name, value in os.environ.items()
-        if name != "WINEDLLOVERRIDES" and not name.startswith("VELKARON_")
-    }
-    environment.update({"WINEPREFIX": str(prefix), "WINEDEBUG": "-all", "LC_ALL": "C.UTF-8"})
+    """A run's environment, without the test doubles' settings of the caller: a case sets its own."""
+    environment = {name: value for name, value in wine.environment(prefix).items()
+                   if not name.startswith("VELKARON_")}
     environment.update(extra or {})
     return environment
-
-
-WINE_PREFIX_TOOL = REPOSITORY / "tools" / "wine-prefix"
 
 
 def wine_prefix(command, prefix):
     """tools/wine-prefix: create a prefix once, start its persistent server and
     Wine's helper programs away from our standard streams, or end them all."""
-    subprocess.run([str(WINE_PREFIX_TOOL), command, str(prefix)], stdin=subprocess.DEVNULL,
+    subprocess.run([str(wine.PREFIX_TOOL), command, str(prefix)], stdin=subprocess.DEVNULL,
                    check=True, timeout=600)
 
 
@@ -150,9 +143,6 @@ def codes_needed(case):
     return wanted
 
 
-def drop_wine_client_errors(stderr):
-    return b"".join(line for line in stderr.splitlines(keepends=True)
-                    if not WINE_CLIENT_ERROR.match(line.rstrip(b"\r\n")))
 
 
 class Runner:
@@ -243,7 +233,7 @@ class Runner:
                                         stdin=subprocess.DEVNULL, stdout=stdout, stderr=stderr,
                                         timeout=RUN_TIMEOUT).returncode
             out = stdout_path.read_bytes()
-            err = drop_wine_client_errors(stderr_path.read_bytes())
+            err = wine.without_exit_noise(stderr_path.read_bytes())
             if attempt == 1 and status == 1 and not out and not err:
                 print("the run gave no output at all and status 1 (seen rarely under Wine): "
                       "repeating it once")
