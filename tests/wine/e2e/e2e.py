@@ -32,7 +32,6 @@ sys.path.insert(0, str(REPOSITORY / "tests" / "executable"))
 import cases  # noqa: E402
 import pe_image  # noqa: E402
 
-SCENARIOS = Path(__file__).resolve().parent / "scenarios"
 # The only stderr lines that are not the program's: Wine's own, seen now and then at exit.
 WINE_CLIENT_ERROR = re.compile(rb"^wine client error:[0-9a-fA-F]+: sendmsg: .*$")
 RUN_TIMEOUT = 60
@@ -210,7 +209,7 @@ class Runner:
             shutil.copy2(self.options.stand_in, folder / "mfplat.dll")
             exe = folder / exe.name
         if case.scenario is not None:
-            extra["VELKARON_MFPLAT_SCENARIO"] = windows_path(SCENARIOS / case.scenario)
+            extra["VELKARON_MFPLAT_SCENARIO"] = case.scenario
         if case.prefix == "fixture":
             records["fixture"] = folder / "fixture.record"
             extra["VELKARON_FIXTURE_RECORD"] = windows_path(records["fixture"])
