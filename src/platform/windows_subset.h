@@ -95,6 +95,7 @@ struct IMFAttributes : IUnknown {
 
 struct IMFActivate : IMFAttributes {
   virtual HRESULT ActivateObject(REFIID iid, void** object) = 0;
+  virtual HRESULT ShutdownObject() = 0;
 
  protected:
   ~IMFActivate() = default;
