@@ -1,11 +1,11 @@
 // probe_bench ENTRIES: one run of the probe and the rendering of its report on the substitute
 // platform, with one encoder that offers ENTRIES input types, for tools/bench to measure.
 //
-// The platform objects here are deliberately lean: no ledger and no allocation per call, one
-// media type object reused for every index (the probe releases each type before asking for the
-// next, and this driver stops if it does not), so that instruction counts, allocations and the
-// heap peak are the probe's own and not the test double's. Everything measured happens inside
-// velkaron_bench_measured_run, which tools/bench names to callgrind.
+// The platform is the tests' scripted world with its objects' ledger turned off: no allocation
+// per call, one media type object reused for every index (the probe releases each type before
+// asking for the next, and this driver stops if it does not), so that instruction counts,
+// allocations and the heap peak are the probe's own and not the test double's. Everything
+// measured happens inside velkaron_bench_measured_run, which tools/bench names to callgrind.
 //
 // Prints one line: entries, allocations and bytes allocated by operator new inside the run, the
 // largest number of bytes live at once, and the length of the rendered document.
@@ -21,11 +21,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
-#include "platform/platform_api.h"
 #include "remote/webrtc/run_probe.h"
 #include "report/pretty_json.h"
-#include "substitute_platform.h"
+#include "scripted_world.h"
 
 // A sanitizer brings its own allocator, which must see every block: the counts are then not kept.
 #if defined(__SANITIZE_ADDRESS__)
@@ -90,111 +90,16 @@ constexpr GUID kSubtypes[] = {video_subtype(0x3231564E), video_subtype(0x3259555
 constexpr GUID kClsid = {
     0x12345678, 0x9ABC, 0x4DEF, {0x81, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF}};
 
-// Reference counting only; a release past zero stops the bench.
-template <class Interface>
-class Lean : public Interface {
- public:
-  HRESULT QueryInterface(REFIID, void** object) override {
-    *object = nullptr;
-    return E_NOINTERFACE;
+// One asynchronous encoder (the unlock is part of the run) offering `input_types` types.
+velkaron::test_support::world::World bench_world(std::uint32_t input_types) {
+  auto encoder = velkaron::test_support::world::named(u"Bench H264 Encoder MFT", kClsid);
+  encoder.async = 1;
+  for (std::uint32_t i = 0; i < input_types; ++i) {
+    encoder.inputs.push_back({kSubtypes[i % std::size(kSubtypes)], {}});
   }
-  ULONG AddRef() override { return ++references_; }
-  ULONG Release() override {
-    if (references_ == 0) stop("a platform object was released once too often");
-    return --references_;
-  }
-  Interface* hand_out() {
-    ++references_;
-    return this;
-  }
-  ULONG references() const { return references_; }
-
- private:
-  ULONG references_ = 0;
-};
-
-// Answers every key alike: the probe asks each object for only the values it needs.
-template <class Interface>
-class LeanAttributes : public Lean<Interface> {
- public:
-  GUID guid{};
-  UINT32 number = 0;
-
-  HRESULT GetUINT32(REFGUID, UINT32* value) override {
-    *value = number;
-    return S_OK;
-  }
-  HRESULT GetGUID(REFGUID, GUID* value) override {
-    *value = guid;
-    return S_OK;
-  }
-  HRESULT GetAllocatedString(REFGUID, LPWSTR* value, UINT32* length) override {
-    constexpr std::u16string_view kName = u"Bench H264 Encoder MFT";
-    *value = substitute::alloc_task_string(kName);
-    *length = static_cast<UINT32>(kName.size());
-    return S_OK;
-  }
-  HRESULT SetUINT32(REFGUID, UINT32) override { return S_OK; }
-  HRESULT SetUINT64(REFGUID, UINT64) override { return S_OK; }
-  HRESULT SetGUID(REFGUID, REFGUID) override { return S_OK; }
-};
-
-class LeanMediaType : public LeanAttributes<IMFMediaType> {};
-class LeanStore : public LeanAttributes<IMFAttributes> {};
-
-class LeanTransform : public Lean<IMFTransform> {
- public:
-  std::uint32_t input_types = 0;
-  LeanStore store;
-  LeanMediaType offered;
-
-  HRESULT GetAttributes(IMFAttributes** attributes) override {
-    *attributes = store.hand_out();
-    return S_OK;
-  }
-  HRESULT GetInputAvailableType(DWORD, DWORD index, IMFMediaType** type) override {
-    if (index >= input_types) return MF_E_NO_MORE_TYPES;
-    if (offered.references() != 0) stop("the probe held two input types at once");
-    offered.guid = kSubtypes[index % std::size(kSubtypes)];
-    *type = offered.hand_out();
-    return S_OK;
-  }
-  HRESULT SetOutputType(DWORD, IMFMediaType*, DWORD) override { return S_OK; }
-};
-
-class LeanActivate : public LeanAttributes<IMFActivate> {
- public:
-  LeanTransform* transform = nullptr;
-
-  HRESULT ActivateObject(REFIID, void** object) override {
-    *object = static_cast<IMFTransform*>(transform->hand_out());
-    return S_OK;
-  }
-  HRESULT ShutdownObject() override { return S_OK; }
-};
-
-LeanTransform g_transform;
-LeanActivate g_activate;
-LeanMediaType g_output_type;
-
-void script_platform(std::uint32_t input_types) {
-  g_transform.input_types = input_types;
-  g_transform.store.number = 1;  // asynchronous: the unlock is part of the run
-  g_activate.guid = kClsid;
-  g_activate.transform = &g_transform;
-
-  substitute::Script& script = substitute::script();
-  script.mft_enum_ex = [](IMFActivate*** activates, UINT32* count) {
-    auto* slots = static_cast<IMFActivate**>(CoTaskMemAlloc(sizeof(IMFActivate*)));
-    slots[0] = g_activate.hand_out();
-    *activates = slots;
-    *count = 1;
-    return S_OK;
-  };
-  script.create_media_type = [](IMFMediaType** type) {
-    *type = g_output_type.hand_out();
-    return S_OK;
-  };
+  velkaron::test_support::world::World world;
+  world.encoders.push_back(std::move(encoder));
+  return world;
 }
 
 }  // namespace
@@ -240,13 +145,14 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  script_platform(entries);
+  const velkaron::test_support::world::World world = bench_world(entries);
+  velkaron::test_support::ScriptedPlatform platform;
+  velkaron::test_support::play(platform, world);
+  substitute::ledger().object_calls = false;
   const std::size_t length = velkaron_bench_measured_run();
   if (length == 0) stop("the probe ended with a message instead of a report");
-  if (g_activate.references() + g_transform.references() + g_transform.store.references() +
-          g_transform.offered.references() + g_output_type.references() !=
-      0) {
-    stop("the probe left a platform object unreleased");
+  if (!platform.unreleased().empty() || !substitute::ledger().faults.empty()) {
+    stop("the probe left a platform object unreleased or held two input types at once");
   }
   std::printf(
       "entries=%u allocations=%zu allocated_bytes=%zu peak_live_bytes=%zu document_bytes=%zu\n",

@@ -18,17 +18,27 @@
 #include <vector>
 
 #include "counted_object.h"
+#include "encoder_world.h"
 #include "platform/guid.h"
 #include "substitute_platform.h"
 
 namespace velkaron::test_support {
 
+// Writes one call of a scripted object to the ledger, unless the ledger keeps
+// the platform's free functions only (a measurement must not count our strings).
+template <class... Parts>
+void note(const Parts&... parts) {
+  substitute::Ledger& ledger = substitute::ledger();
+  if (!ledger.object_calls) return;
+  std::string call;
+  (call += ... += parts);
+  ledger.record(std::move(call));
+}
+
 // The scripted platform's ledger: every reference taken and released, in order.
 struct SubstituteLedger {
-  static void referenced(const std::string& name) { substitute::ledger().record("AddRef " + name); }
-  static void released(const std::string& name, ULONG) {
-    substitute::ledger().record("Release " + name);
-  }
+  static void referenced(const std::string& name) { note("AddRef ", name); }
+  static void released(const std::string& name, ULONG) { note("Release ", name); }
   static void misused(const std::string& name, std::string_view method) {
     substitute::ledger().fault(std::string(method) + " of " + name + " without a reference");
   }
@@ -43,9 +53,68 @@ class Scripted : public CountedObject<SubstituteLedger, Interface> {
 
   // One reference for the caller, as a platform call that delivers this object.
   Interface* hand_out() {
-    substitute::ledger().record("Acquire " + this->name());
+    note("Acquire ", this->name());
     this->add_reference();
     return this;
+  }
+};
+
+class ScriptedRestrictedErrorInfo : public Scripted<IRestrictedErrorInfo> {
+ public:
+  using Scripted::Scripted;
+
+  std::optional<std::u16string> description;
+  std::optional<std::u16string> restricted_description;
+  std::optional<std::u16string> capability_sid;
+
+  HRESULT GetErrorDetails(BSTR* plain, HRESULT* error, BSTR* restricted, BSTR* sid) override {
+    note("GetErrorDetails ", name());
+    *plain = description ? substitute::alloc_bstr(*description) : nullptr;
+    *error = E_FAIL;
+    *restricted =
+        restricted_description ? substitute::alloc_bstr(*restricted_description) : nullptr;
+    *sid = capability_sid ? substitute::alloc_bstr(*capability_sid) : nullptr;
+    return S_OK;
+  }
+};
+
+class ScriptedErrorInfo : public Scripted<IErrorInfo> {
+ public:
+  using Scripted::Scripted;
+
+  std::optional<std::u16string> description;
+  // What QueryInterface offers for IRestrictedErrorInfo: a separate object,
+  // so that a test can script the two apart.
+  ScriptedRestrictedErrorInfo* restricted = nullptr;
+
+  HRESULT QueryInterface(REFIID iid, void** object) override {
+    note("QueryInterface ", name());
+    if (restricted == nullptr || !platform::same_guid(iid, kIidRestrictedErrorInfo)) {
+      return Scripted::QueryInterface(iid, object);
+    }
+    *object = static_cast<IRestrictedErrorInfo*>(restricted->hand_out());
+    return S_OK;
+  }
+  HRESULT GetDescription(BSTR* text) override {
+    note("GetDescription ", name());
+    *text = description ? substitute::alloc_bstr(*description) : nullptr;
+    return S_OK;
+  }
+};
+
+// What a scripted call answers: a status, and for a failure the error
+// information it leaves on the thread first.
+struct Status {
+  // Implicit: a plain status is an answer that leaves no error information.
+  Status(HRESULT status = S_OK, ScriptedErrorInfo* information = nullptr)
+      : code(status), info(information) {}
+  HRESULT code;
+  ScriptedErrorInfo* info;
+
+  bool failed() const { return code < 0; }
+  HRESULT raise() const {
+    if (info != nullptr) substitute::set_error_info(info->hand_out());
+    return code;
   }
 };
 
@@ -56,14 +125,12 @@ class ScriptedAttributes : public Scripted<Interface> {
  public:
   using Scripted<Interface>::Scripted;
 
-  struct Text {
-    std::u16string units;            // stored with a terminator appended
-    std::optional<UINT32> reported;  // the length reported; units.size() when absent
-  };
+  // Stored with a terminator appended; the length reported is units.size() unless given.
+  using Text = world::Text;
   using Value = std::variant<UINT32, UINT64, GUID, Text>;
 
   std::vector<std::pair<GUID, Value>> values;
-  std::vector<std::pair<GUID, HRESULT>> failures;  // key -> status of any call on it
+  std::vector<std::pair<GUID, Status>> failures;  // key -> answer of any call on it
 
   void set(const GUID& key, Value value) {
     for (auto& [k, v] : values) {
@@ -74,7 +141,7 @@ class ScriptedAttributes : public Scripted<Interface> {
     }
     values.emplace_back(key, std::move(value));
   }
-  void fail(const GUID& key, HRESULT status) { failures.emplace_back(key, status); }
+  void fail(const GUID& key, Status status) { failures.emplace_back(key, status); }
   const Value* find(const GUID& key) const {
     for (const auto& [k, v] : values) {
       if (platform::same_guid(k, key)) return &v;
@@ -101,27 +168,31 @@ class ScriptedAttributes : public Scripted<Interface> {
     return S_OK;
   }
   HRESULT SetUINT32(REFGUID key, UINT32 value) override {
-    record("SetUINT32", key, std::to_string(value));
+    record("SetUINT32", key, value);
     return store(key, Value(value));
   }
   HRESULT SetUINT64(REFGUID key, UINT64 value) override {
-    record("SetUINT64", key, std::to_string(value));
+    record("SetUINT64", key, value);
     return store(key, Value(value));
   }
   HRESULT SetGUID(REFGUID key, REFGUID value) override {
-    record("SetGUID", key, platform::guid_text(value));
+    record("SetGUID", key, GUID(value));
     return store(key, Value(value));
   }
 
  private:
-  void record(const char* method, const GUID& key, const std::string& value = {}) {
-    std::string call = std::string(method) + " " + this->name() + " " + platform::guid_text(key);
-    if (!value.empty()) call += " " + value;
-    substitute::ledger().record(std::move(call));
+  // The call in the ledger: method, object, key and the value set, if any.
+  template <class... Value>
+  void record(const char* method, const GUID& key, const Value&... value) {
+    if (!substitute::ledger().object_calls) return;
+    note(method, " ", this->name(), " ", platform::guid_text(key), value_text(value)...);
   }
+  static std::string value_text(UINT32 value) { return " " + std::to_string(value); }
+  static std::string value_text(UINT64 value) { return " " + std::to_string(value); }
+  static std::string value_text(const GUID& value) { return " " + platform::guid_text(value); }
   std::optional<HRESULT> failure(const GUID& key) const {
     for (const auto& [k, status] : failures) {
-      if (platform::same_guid(k, key)) return status;
+      if (platform::same_guid(k, key)) return status.raise();
     }
     return std::nullopt;
   }
@@ -147,118 +218,89 @@ class ScriptedTransform : public Scripted<IMFTransform> {
  public:
   using Scripted::Scripted;
 
-  // GetAttributes: the store handed out, or this status; success with no store when null.
-  HRESULT get_attributes_status = S_OK;
+  // GetAttributes: the store handed out, or this answer; success with no store when null.
+  Status get_attributes_status;
   ScriptedAttributeStore* attributes = nullptr;
 
-  HRESULT set_output_type_status = S_OK;
+  Status set_output_type_status;
 
   // GetInputAvailableType: entry i is index i's type (null: success without an object);
   // past the end, `end_status`; at `fail_at`, `fail_status`.
   std::vector<ScriptedMediaType*> input_types;
-  HRESULT end_status = MF_E_NO_MORE_TYPES;
+  Status end_status = MF_E_NO_MORE_TYPES;
   std::optional<DWORD> fail_at;
-  HRESULT fail_status = E_NOTIMPL;
+  Status fail_status = E_NOTIMPL;
+
+  // Instead of `input_types`: what each index offers, all through `reused`, one
+  // media type handed out again for every index. Asking for a type while the
+  // last one is still held is a fault, so a walk provably holds one at a time.
+  const std::vector<world::InputType>* offered = nullptr;
+  ScriptedMediaType* reused = nullptr;
 
   HRESULT GetAttributes(IMFAttributes** store) override {
-    substitute::ledger().record("GetAttributes " + name());
-    if (get_attributes_status < 0) return get_attributes_status;
+    note("GetAttributes ", name());
+    if (get_attributes_status.failed()) return get_attributes_status.raise();
     *store = attributes != nullptr ? attributes->hand_out() : nullptr;
-    return get_attributes_status;
+    return get_attributes_status.code;
   }
   HRESULT GetInputAvailableType(DWORD stream, DWORD index, IMFMediaType** type) override {
-    substitute::ledger().record("GetInputAvailableType " + name() + " " + std::to_string(stream) +
-                                " " + std::to_string(index));
-    if (fail_at && *fail_at == index) return fail_status;
-    if (index >= input_types.size()) return end_status;
-    ScriptedMediaType* offered = input_types[index];
-    *type = offered != nullptr ? offered->hand_out() : nullptr;
+    if (substitute::ledger().object_calls) {
+      note("GetInputAvailableType ", name(), " ", std::to_string(stream), " ",
+           std::to_string(index));
+    }
+    if (fail_at && *fail_at == index) return fail_status.raise();
+    if (offered != nullptr) return offer(index, type);
+    if (index >= input_types.size()) return end_status.raise();
+    ScriptedMediaType* offered_type = input_types[index];
+    *type = offered_type != nullptr ? offered_type->hand_out() : nullptr;
     return S_OK;
   }
   HRESULT SetOutputType(DWORD stream, IMFMediaType* type, DWORD flags) override {
-    substitute::ledger().record("SetOutputType " + name() + " " + std::to_string(stream) + " " +
-                                std::to_string(flags));
+    if (substitute::ledger().object_calls) {
+      note("SetOutputType ", name(), " ", std::to_string(stream), " ", std::to_string(flags));
+    }
     output_type = type;
-    return set_output_type_status;
+    return set_output_type_status.raise();
   }
 
   IMFMediaType* output_type = nullptr;  // what SetOutputType was given (not a reference)
+
+ private:
+  HRESULT offer(DWORD index, IMFMediaType** type) {
+    if (index >= offered->size()) return end_status.raise();
+    if (reused->references() != 0) substitute::ledger().fault("two input types held at once");
+    const world::InputType& input = (*offered)[index];
+    reused->set(probe::mf::MF_MT_SUBTYPE, input.subtype);
+    reused->failures.clear();
+    if (input.subtype_read.failed()) {
+      reused->fail(probe::mf::MF_MT_SUBTYPE, input.subtype_read.status);
+    }
+    *type = reused->hand_out();
+    return S_OK;
+  }
 };
 
 class ScriptedActivate : public ScriptedAttributes<IMFActivate> {
  public:
   using ScriptedAttributes::ScriptedAttributes;
 
-  // ActivateObject and ShutdownObject return these statuses, a failure after putting its
-  // error information, if any, on the thread.
-  HRESULT activate_status = S_OK;
-  Scripted<IErrorInfo>* activate_info = nullptr;
+  Status activate_status;
   ScriptedTransform* transform = nullptr;  // null with a success status: no object delivered
-  HRESULT shutdown_status = S_OK;
-  Scripted<IErrorInfo>* shutdown_info = nullptr;
+  Status shutdown_object_status;
 
   // Like the platform, asks the new object for the interface the caller wants.
   HRESULT ActivateObject(REFIID iid, void** object) override {
-    substitute::ledger().record("ActivateObject " + name());
+    note("ActivateObject ", name());
     *object = nullptr;
-    if (activate_status < 0) return failed(activate_status, activate_info);
-    if (transform == nullptr) return activate_status;
+    if (activate_status.failed()) return activate_status.raise();
+    if (transform == nullptr) return activate_status.code;
     if (!transform->implements(iid)) return E_NOINTERFACE;
     *object = static_cast<IMFTransform*>(transform->hand_out());
-    return activate_status;
+    return activate_status.code;
   }
   HRESULT ShutdownObject() override {
-    substitute::ledger().record("ShutdownObject " + name());
-    return shutdown_status < 0 ? failed(shutdown_status, shutdown_info) : shutdown_status;
-  }
-
- private:
-  static HRESULT failed(HRESULT status, Scripted<IErrorInfo>* info) {
-    if (info != nullptr) substitute::set_error_info(info->hand_out());
-    return status;
-  }
-};
-
-class ScriptedRestrictedErrorInfo : public Scripted<IRestrictedErrorInfo> {
- public:
-  using Scripted::Scripted;
-
-  std::optional<std::u16string> description;
-  std::optional<std::u16string> restricted_description;
-  std::optional<std::u16string> capability_sid;
-
-  HRESULT GetErrorDetails(BSTR* plain, HRESULT* error, BSTR* restricted, BSTR* sid) override {
-    substitute::ledger().record("GetErrorDetails " + name());
-    *plain = description ? substitute::alloc_bstr(*description) : nullptr;
-    *error = E_FAIL;
-    *restricted =
-        restricted_description ? substitute::alloc_bstr(*restricted_description) : nullptr;
-    *sid = capability_sid ? substitute::alloc_bstr(*capability_sid) : nullptr;
-    return S_OK;
-  }
-};
-
-class ScriptedErrorInfo : public Scripted<IErrorInfo> {
- public:
-  using Scripted::Scripted;
-
-  std::optional<std::u16string> description;
-  // What QueryInterface offers for IRestrictedErrorInfo: a separate object,
-  // so that a test can script the two apart.
-  ScriptedRestrictedErrorInfo* restricted = nullptr;
-
-  HRESULT QueryInterface(REFIID iid, void** object) override {
-    substitute::ledger().record("QueryInterface " + name());
-    if (restricted == nullptr || !platform::same_guid(iid, kIidRestrictedErrorInfo)) {
-      return Scripted::QueryInterface(iid, object);
-    }
-    *object = static_cast<IRestrictedErrorInfo*>(restricted->hand_out());
-    return S_OK;
-  }
-  HRESULT GetDescription(BSTR* text) override {
-    substitute::ledger().record("GetDescription " + name());
-    *text = description ? substitute::alloc_bstr(*description) : nullptr;
-    return S_OK;
+    note("ShutdownObject ", name());
+    return shutdown_object_status.raise();
   }
 };
 

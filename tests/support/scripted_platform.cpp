@@ -62,6 +62,18 @@ std::size_t ScriptedPlatform::position_of(std::string_view call) const {
   return static_cast<std::size_t>(std::find(calls.begin(), calls.end(), call) - calls.begin());
 }
 
+testing::AssertionResult ScriptedPlatform::in_ledger_order(
+    std::initializer_list<std::string_view> calls) const {
+  const auto& ledger = substitute::ledger().calls;
+  auto from = ledger.begin();
+  for (std::string_view call : calls) {
+    from = std::find(from, ledger.end(), call);
+    if (from == ledger.end()) return testing::AssertionFailure() << "no " << call << " in order";
+    ++from;
+  }
+  return testing::AssertionSuccess();
+}
+
 testing::AssertionResult ScriptedPlatform::released_exactly_once_before_shutdown() const {
   const substitute::Ledger& ledger = substitute::ledger();
   if (!ledger.faults.empty()) {

@@ -63,6 +63,12 @@ class ScriptedPlatform {
   // Index of the last ledger entry equal to `call`, or the ledger's size.
   std::size_t last_position_of(std::string_view call) const;
 
+  // Whether the ledger holds these entries in this order, each looked for after
+  // the one before: {last use of a transform, "ShutdownObject a", "Release a",
+  // "MFShutdown"} says that the activation was shut down after that use, before
+  // its final release, and before Media Foundation was.
+  testing::AssertionResult in_ledger_order(std::initializer_list<std::string_view> calls) const;
+
   // Whether each object was released exactly once (no leaks, no faults) and
   // every Media Foundation object was released before MFShutdown.
   testing::AssertionResult released_exactly_once_before_shutdown() const;

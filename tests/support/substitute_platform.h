@@ -42,6 +42,9 @@ struct Ledger {
   std::vector<std::string> faults;    // frees of unknown blocks, double frees, ...
   // What each MFTEnumEx call asked for: "<category> <output major type> <output subtype>".
   std::vector<std::string> enum_requests;
+  // Whether the scripted COM objects write their calls here too; a measurement
+  // turns them off so that it counts the probe's work, not the ledger's.
+  bool object_calls = true;
 
   void record(std::string call) { calls.push_back(std::move(call)); }
   void fault(std::string what) { faults.push_back(std::move(what)); }

@@ -163,13 +163,12 @@ TEST_F(EncoderEnumerationTest, WalkReadsEachEntryInTurnAndFreesTheArrayLast) {
   platform_.enumerate({&amd, &nvidia});
   auto enumeration = enumerate_encoders("nvidia");
   ASSERT_TRUE(enumeration.has_value());
-  const std::string name = key_text(mf::MFT_FRIENDLY_NAME_Attribute);
-  const std::string clsid = key_text(mf::MFT_TRANSFORM_CLSID_Attribute);
-  EXPECT_EQ(platform_.ledger().calls,
-            (Calls{"MFTEnumEx", "Acquire amd", "Acquire nvidia", "GetAllocatedString amd" + name,
-                   "CoTaskMemFree", "GetGUID amd" + clsid, "Release amd",
-                   "GetAllocatedString nvidia" + name, "CoTaskMemFree", "GetGUID nvidia" + clsid,
-                   "CoTaskMemFree"}));
+  // An entry the selector turns away is let go before the next one is read,
+  // and the array outlives every entry's reads.
+  EXPECT_TRUE(platform_.in_ledger_order(
+      {"GetGUID amd" + key_text(mf::MFT_TRANSFORM_CLSID_Attribute), "Release amd",
+       "GetAllocatedString nvidia" + key_text(mf::MFT_FRIENDLY_NAME_Attribute)}));
+  EXPECT_EQ(platform_.ledger().calls.back(), "CoTaskMemFree");
   enumeration->candidates.clear();
   EXPECT_TRUE(platform_.released_exactly_once_before_shutdown());
 }

@@ -51,13 +51,10 @@ TEST_P(EncoderTeardownTest, ShutdownComesBetweenTheLastUseAndTheReleases) {
   // Tried in vendor order: "broken" fails, "chosen" activates, "untried" is never tried. Every
   // ShutdownObject fails and leaves error information, which must change nothing.
   auto& broken = activation("broken", u"NVIDIA H.264 Encoder MFT", kClsidA);
-  broken.activate_status = kDeviceLost;
-  broken.activate_info = &info("activation info");
-  broken.shutdown_status = E_FAIL;
-  broken.shutdown_info = &info("broken shutdown info");
+  broken.activate_status = {kDeviceLost, &info("activation info")};
+  broken.shutdown_object_status = {E_FAIL, &info("broken shutdown info")};
   auto& chosen = activation("chosen", u"Intel® Quick Sync Video H.264 Encoder MFT", kClsidB);
-  chosen.shutdown_status = E_FAIL;
-  chosen.shutdown_info = &info("chosen shutdown info");
+  chosen.shutdown_object_status = {E_FAIL, &info("chosen shutdown info")};
   auto& untried = activation("untried", u"Microsoft H264 Encoder MFT", kClsidC);
   GetParam().script(working_encoder(chosen, {mf::MFVideoFormat_NV12, mf::MFVideoFormat_YUY2}));
   created_output_type();

@@ -16,6 +16,9 @@ using test_support::ScriptedPlatform;
 using test_support::ScriptedTransform;
 using Calls = std::vector<std::string>;
 
+// The one order the frame keeps whenever both start-ups succeed.
+const Calls kWholeFrame = {"CoInitializeEx", "MFStartup", "phases", "MFShutdown", "CoUninitialize"};
+
 class RunProbeFrameTest : public ::testing::Test {
  protected:
   // The frame's own calls, in order.
@@ -43,15 +46,13 @@ class RunProbeFrameTest : public ::testing::Test {
 
 TEST_F(RunProbeFrameTest, SuccessStartsAndStopsInOrder) {
   EXPECT_EQ(run_in_platform_frame(phases(report_)), report_);
-  EXPECT_EQ(frame_calls(),
-            (Calls{"CoInitializeEx", "MFStartup", "phases", "MFShutdown", "CoUninitialize"}));
+  EXPECT_EQ(frame_calls(), kWholeFrame);
 }
 
 TEST_F(RunProbeFrameTest, ComAlreadyInitialisedStillObligesOneUninitialize) {
   platform_.script().co_initialize_ex = [] { return S_FALSE; };
   EXPECT_EQ(run_in_platform_frame(phases(report_)), report_);
-  EXPECT_EQ(frame_calls(),
-            (Calls{"CoInitializeEx", "MFStartup", "phases", "MFShutdown", "CoUninitialize"}));
+  EXPECT_EQ(frame_calls(), kWholeFrame);
 }
 
 TEST_F(RunProbeFrameTest, FailedCoInitializeUndoesNothing) {
@@ -78,8 +79,7 @@ TEST_F(RunProbeFrameTest, FailedMFShutdownLeavesTheReportAndReleasesItsErrorInfo
   info.description = u"Still busy.";
   platform_.script().mf_shutdown = [&] { return platform_.fail_with(E_FAIL, &info); };
   EXPECT_EQ(run_in_platform_frame(phases(report_)), report_);
-  EXPECT_EQ(frame_calls(),
-            (Calls{"CoInitializeEx", "MFStartup", "phases", "MFShutdown", "CoUninitialize"}));
+  EXPECT_EQ(frame_calls(), kWholeFrame);
   EXPECT_EQ(info.references(), 0u);
   EXPECT_TRUE(platform_.released_exactly_once_before_shutdown());
   // Nothing asked for the error's text: a shutdown failure has no message.

@@ -23,19 +23,7 @@ namespace velkaron::wine_test {
 inline constexpr HRESULT kAttributeNotFound = static_cast<HRESULT>(0xC00D36E6);
 inline constexpr HRESULT kAttributeInvalidType = static_cast<HRESULT>(0xC00D36BC);
 
-struct WideValue {
-  std::wstring text;
-  // The length GetAllocatedString reports, when it is to differ from the text's.
-  std::optional<UINT32> reported_length;
-};
-using AttributeValue = std::variant<UINT32, UINT64, GUID, WideValue>;
-
-struct ScriptedFailure {
-  HRESULT status = E_FAIL;
-  std::optional<ErrorInformation> information;
-
-  HRESULT raise() const { return fail_with(status, information ? &*information : nullptr); }
-};
+using AttributeValue = std::variant<UINT32, UINT64, GUID, world::Text>;
 
 template <class Interface>
 class AttributeStore : public TrackedObject<Interface> {
@@ -43,7 +31,9 @@ class AttributeStore : public TrackedObject<Interface> {
   using TrackedObject<Interface>::TrackedObject;
 
   void store(const GUID& key, AttributeValue value) { values_[key] = std::move(value); }
-  void fail_key(const GUID& key, ScriptedFailure failure) { failures_[key] = std::move(failure); }
+  void fail_key(const GUID& key, const world::Answer& failure) {
+    if (failure.failed()) failures_[key] = failure;
+  }
   // The value last stored under the key, if any.
   const AttributeValue* stored(const GUID& key) const {
     auto found = values_.find(key);
@@ -65,15 +55,15 @@ class AttributeStore : public TrackedObject<Interface> {
     if (text == nullptr || length == nullptr) return recorded(call, E_POINTER);
     *text = nullptr;
     *length = 0;
-    const WideValue* wide = nullptr;
+    const world::Text* wide = nullptr;
     if (const HRESULT status = lookup(key, wide); FAILED(status)) return recorded(call, status);
-    const std::size_t bytes = (wide->text.size() + 1) * sizeof(wchar_t);
+    const std::size_t bytes = (wide->units.size() + 1) * sizeof(wchar_t);
     auto* copy = static_cast<wchar_t*>(allocate_for_caller(bytes, "allocated-string"));
     if (copy == nullptr) return recorded(call, E_OUTOFMEMORY);
-    wide->text.copy(copy, wide->text.size());
-    copy[wide->text.size()] = L'\0';
+    wide->units.copy(reinterpret_cast<char16_t*>(copy), wide->units.size());
+    copy[wide->units.size()] = L'\0';
     *text = copy;
-    *length = wide->reported_length.value_or(static_cast<UINT32>(wide->text.size()));
+    *length = wide->reported.value_or(static_cast<UINT32>(wide->units.size()));
     return recorded(call, S_OK);
   }
 
@@ -172,7 +162,7 @@ class AttributeStore : public TrackedObject<Interface> {
   template <class Value>
   HRESULT lookup(REFGUID key, const Value*& typed) const {
     if (auto failure = failures_.find(key); failure != failures_.end()) {
-      return failure->second.raise();
+      return answer(failure->second);
     }
     auto found = values_.find(key);
     if (found == values_.end()) return kAttributeNotFound;
@@ -196,14 +186,14 @@ class AttributeStore : public TrackedObject<Interface> {
     const std::string call =
         std::string(method) + "(" + guid_name(key) + ", " + value_text(value) + ")";
     if (auto failure = failures_.find(key); failure != failures_.end()) {
-      return recorded(call, failure->second.raise());
+      return recorded(call, answer(failure->second));
     }
     values_[key] = std::move(value);
     return recorded(call, S_OK);
   }
 
   std::map<GUID, AttributeValue, GuidLess> values_;
-  std::map<GUID, ScriptedFailure, GuidLess> failures_;
+  std::map<GUID, world::Answer, GuidLess> failures_;
 };
 
 }  // namespace velkaron::wine_test

@@ -10,15 +10,16 @@
 namespace velkaron::wine_test {
 namespace {
 
-BSTR allocate_text(const std::wstring& text) {
-  return SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+BSTR allocate_text(const std::u16string& text) {
+  return SysAllocStringLen(reinterpret_cast<const wchar_t*>(text.data()),
+                           static_cast<UINT>(text.size()));
 }
 
 // One object behind two interfaces; the counting is shared, so a reference
 // taken through either is released through either.
-class ScriptedErrorInfo final : public TrackedObject<IErrorInfo, IRestrictedErrorInfo> {
+class SdkErrorInfo final : public TrackedObject<IErrorInfo, IRestrictedErrorInfo> {
  public:
-  explicit ScriptedErrorInfo(const ErrorInformation& information)
+  explicit SdkErrorInfo(const world::ErrorText& information)
       : TrackedObject<IErrorInfo, IRestrictedErrorInfo>("errorinfo"), information_(information) {}
 
   HRESULT STDMETHODCALLTYPE GetGUID(GUID* guid) override {
@@ -50,7 +51,7 @@ class ScriptedErrorInfo final : public TrackedObject<IErrorInfo, IRestrictedErro
         capability_sid == nullptr) {
       return E_POINTER;
     }
-    *description = allocate_text(information_.details_description);
+    *description = allocate_text(information_.details);
     *error = E_FAIL;
     *restricted_description = allocate_text(information_.restricted_description);
     *capability_sid = SysAllocString(L"S-1-15-3-1");
@@ -77,21 +78,22 @@ class ScriptedErrorInfo final : public TrackedObject<IErrorInfo, IRestrictedErro
     return static_cast<IRestrictedErrorInfo*>(this);
   }
 
-  ErrorInformation information_;
+  world::ErrorText information_;
 };
 
 }  // namespace
 
-HRESULT fail_with(HRESULT status, const ErrorInformation* information) {
-  if (information == nullptr) {
+HRESULT answer(const world::Answer& scripted) {
+  if (!scripted.failed()) return scripted.status;
+  if (!scripted.error) {
     SetErrorInfo(0, nullptr);
-    return status;
+    return scripted.status;
   }
   // Memory never returned: see TrackedObject. The thread's slot keeps the one
   // reference that remains once ours goes.
-  platform::com_ptr<ScriptedErrorInfo> error_info(new ScriptedErrorInfo(*information));
+  platform::com_ptr<SdkErrorInfo> error_info(new SdkErrorInfo(*scripted.error));
   SetErrorInfo(0, error_info.get());
-  return status;
+  return scripted.status;
 }
 
 }  // namespace velkaron::wine_test

@@ -1,27 +1,19 @@
 #pragma once
 
-// Scripted error information: a fixture that fails a call can leave an
-// IErrorInfo on the thread first, the way a real component does, optionally one
-// that also answers IRestrictedErrorInfo.
+// A scripted answer under the SDK: a failure can leave an IErrorInfo on the
+// thread first, the way a real component does, optionally one that also
+// answers IRestrictedErrorInfo.
 
 #include <windows.h>
 
-#include <string>
+#include "encoder_world.h"
 
 namespace velkaron::wine_test {
 
-struct ErrorInformation {
-  // IErrorInfo::GetDescription.
-  std::wstring description;
-  // When set, the object also answers IRestrictedErrorInfo, whose
-  // GetErrorDetails gives the two texts below.
-  bool restricted = false;
-  std::wstring details_description;
-  std::wstring restricted_description;
-};
+namespace world = test_support::world;
 
-// Leaves a new error-information object on the thread (SetErrorInfo) and
-// returns the status; without information the thread's slot is cleared.
-HRESULT fail_with(HRESULT status, const ErrorInformation* information);
+// The answer's status. A failure leaves a new error-information object on the
+// thread (SetErrorInfo) when it has error information, else clears the slot.
+HRESULT answer(const world::Answer& scripted);
 
 }  // namespace velkaron::wine_test

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstring>
-#include <utility>
 
 namespace velkaron::wine_test {
 namespace {
@@ -43,13 +42,6 @@ constexpr std::array kNamedGuids = {
     NamedGuid{"I420", &kFormatI420},
 };
 
-int hex_digit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 }  // namespace
 
 bool GuidLess::operator()(const GUID& a, const GUID& b) const {
@@ -61,39 +53,6 @@ std::string guid_name(const GUID& guid) {
     if (same_guid(*named.guid, guid)) return named.name;
   }
   return "{" + platform::guid_text(guid) + "}";
-}
-
-bool parse_guid(std::string_view text, GUID& out) {
-  for (const auto& named : kNamedGuids) {
-    if (text == named.name) {
-      out = *named.guid;
-      return true;
-    }
-  }
-  if (text.size() == 38 && text.front() == '{' && text.back() == '}') {
-    text = text.substr(1, 36);
-  }
-  if (text.size() != 36) return false;
-  // 32 hexadecimal digits, with dashes after the 8th, 12th, 16th and 20th.
-  std::array<unsigned char, 16> bytes{};
-  std::size_t digit = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (i == 8 || i == 13 || i == 18 || i == 23) {
-      if (text[i] != '-') return false;
-      continue;
-    }
-    const int value = hex_digit(text[i]);
-    if (value < 0) return false;
-    bytes[digit / 2] = static_cast<unsigned char>(bytes[digit / 2] * 16 + value);
-    ++digit;
-  }
-  out.Data1 = static_cast<unsigned long>(bytes[0]) << 24 |
-              static_cast<unsigned long>(bytes[1]) << 16 |
-              static_cast<unsigned long>(bytes[2]) << 8 | bytes[3];
-  out.Data2 = static_cast<unsigned short>(bytes[4] << 8 | bytes[5]);
-  out.Data3 = static_cast<unsigned short>(bytes[6] << 8 | bytes[7]);
-  for (int i = 0; i < 8; ++i) out.Data4[i] = bytes[static_cast<std::size_t>(8 + i)];
-  return true;
 }
 
 }  // namespace velkaron::wine_test

@@ -8,7 +8,6 @@
 #include <windows.h>
 
 #include <string>
-#include <string_view>
 
 #include "counted_object.h"
 #include "platform/guid.h"
@@ -39,7 +38,5 @@ struct GuidLess {
 
 // The name of a GUID known here, or its braced text.
 std::string guid_name(const GUID& guid);
-// Reads "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" (braces optional) or a name known here.
-bool parse_guid(std::string_view text, GUID& out);
 
 }  // namespace velkaron::wine_test

@@ -9,23 +9,23 @@
 namespace velkaron::wine_test {
 namespace {
 
-struct Ledger {
+struct ObjectBook {
   std::mutex mutex;
   std::map<std::string, int, std::less<>> next_id;  // per kind, from 1
   std::set<std::string> alive;
   int misused = 0;
 };
 
-Ledger& ledger() {
+ObjectBook& object_book() {
   // Never destroyed: objects may still be released while the process unwinds.
-  static auto* instance = new Ledger;
+  static auto* instance = new ObjectBook;
   return *instance;
 }
 
 }  // namespace
 
 std::string object_born(std::string_view kind) {
-  auto& book = ledger();
+  auto& book = object_book();
   std::string name;
   {
     std::lock_guard lock(book.mutex);
@@ -37,7 +37,7 @@ std::string object_born(std::string_view kind) {
 }
 
 void object_died(std::string_view name) {
-  auto& book = ledger();
+  auto& book = object_book();
   {
     std::lock_guard lock(book.mutex);
     book.alive.erase(std::string(name));
@@ -46,7 +46,7 @@ void object_died(std::string_view name) {
 }
 
 void object_misused(std::string_view name, std::string_view method) {
-  auto& book = ledger();
+  auto& book = object_book();
   {
     std::lock_guard lock(book.mutex);
     ++book.misused;
@@ -65,13 +65,13 @@ bool record_module_life(DWORD reason, const wchar_t* record_variable) {
 }
 
 int live_objects() {
-  auto& book = ledger();
+  auto& book = object_book();
   std::lock_guard lock(book.mutex);
   return static_cast<int>(book.alive.size());
 }
 
 std::string ledger_summary() {
-  auto& book = ledger();
+  auto& book = object_book();
   std::lock_guard lock(book.mutex);
   std::string summary =
       "live=" + std::to_string(book.alive.size()) + " misused=" + std::to_string(book.misused);

@@ -58,7 +58,8 @@ class Case:
     stderr: object = ""
     status: int = 0
     # "fixture": Wine's Media Foundation with the fixture encoders registered;
-    # "bare": nothing registered. A scenario runs the stand-in in the bare prefix.
+    # "bare": nothing registered. A scenario (a world of the stand-in, by name) runs the
+    # stand-in in the bare prefix.
     prefix: str = "fixture"
     scenario: str = None
     # Which mfplat.dll: "builtin" (Wine's), "stand-in" (the bare prefix's system one),
@@ -170,7 +171,7 @@ CASES = [
     # Media Foundation only from the system folder: a planted mfplat.dll beside the program is
     # not loaded even without an override, and a system without it gets a start-up failure.
     Case("planted_mfplat_is_not_loaded", ["planted"], status=1, mfplat="planted",
-         scenario="empty.txt", fixture_loaded=False,
+         scenario="empty", fixture_loaded=False,
          stderr="No enumerated hardware H.264 MFT matched selector 'planted'. "
                 f"Available encoders: {FIXTURE_AVAILABLE}\n"),
     Case("media_foundation_missing", [], status=1, prefix="bare", mfplat="disabled",
@@ -178,24 +179,24 @@ CASES = [
 
     # The Media Foundation stand-in: every message of the program at least once.
     # Media Foundation is bound just before MFStartup: the usage line never loads it.
-    stand_in("usage_line", "empty.txt", ["one", "two"], stderr=USAGE, status=2, started=False,
+    stand_in("usage_line", "empty", ["one", "two"], stderr=USAGE, status=2, started=False,
              stand_in_loaded=False),
-    stand_in("startup_fails_with_restricted_description", "startup_fails.txt", [], status=1,
+    stand_in("startup_fails_with_restricted_description", "startup_fails", [], status=1,
              stderr="MFStartup failed: Media Foundation is disabled by policy. (0x80070005)\n",
              started=False,
              record_calls=["QueryInterface(IRestrictedErrorInfo)", "GetErrorDetails", "released errorinfo"],
              record_never=["MFTEnumEx", "GetDescription"]),
-    stand_in("enumeration_fails_with_description", "enumeration_fails.txt", [], status=1,
+    stand_in("enumeration_fails_with_description", "enumeration_fails", [], status=1,
              stderr="MFTEnumEx(H264 hardware encoder) failed: "
                     "Enumeration refused\tby the scripted platform (0x80004005)\n",
              record_calls=["MFTEnumEx(MFT_CATEGORY_VIDEO_ENCODER, 0x00000044, null, {MFMediaType_Video, H264})",
                            "GetDescription", "released errorinfo"]),
-    stand_in("enumeration_fails_with_wrapped_nt_status", "wrapped_nt_status.txt", [], status=1,
+    stand_in("enumeration_fails_with_wrapped_nt_status", "wrapped_nt_status", [], status=1,
              stderr=lambda display: f"MFTEnumEx(H264 hardware encoder) failed: {display(0xD0000022)}\n"),
-    stand_in("nothing_enumerated", "empty.txt", [], stderr=NO_ENCODER, status=1),
-    stand_in("count_without_array", "enumeration_without_array.txt", [], stderr=NO_ENCODER,
+    stand_in("nothing_enumerated", "empty", [], stderr=NO_ENCODER, status=1),
+    stand_in("count_without_array", "enumeration_without_array", [], stderr=NO_ENCODER,
              status=1, record_never=["GetAllocatedString"]),
-    stand_in("friendly_names_in_the_available_list", "friendly_names.txt", ["  ZZZ-No-Match "],
+    stand_in("friendly_names_in_the_available_list", "friendly_names", ["  ZZZ-No-Match "],
              status=1,
              stderr="No enumerated hardware H.264 MFT matched selector 'zzz-no-match'. Available encoders: "
                     "Quote \"and\" backslash \\ encoder [11111111-0000-4000-8000-000000000001] | "
@@ -207,13 +208,13 @@ CASES = [
                     "\u00dcn\u00efc\u00f6 [11111111-0000-4000-8000-000000000006] | "
                     "\u00dcn\u00efc\u00f6d\u00e9 whole [11111111-0000-4000-8000-000000000007]\n",
              record_never=["ActivateObject"]),
-    stand_in("escaped_name_in_the_report", "escaped_name.txt", ["QUOTE"],
+    stand_in("escaped_name_in_the_report", "escaped_name", ["QUOTE"],
              stdout=report("Quote \"q\" back\\slash tab\t bell\x07 \u2713", "55555555-0000-4000-8000-000000000001",
                            "QUOTE", ["H264", "NV12", "RGB32", "ARGB32", "YUY2", "I420",
                                      "12345678-9ABC-4DEF-8123-456789ABCDEF"]),
              record_calls=["SetUINT32(MF_TRANSFORM_ASYNC_UNLOCK, 1) -> 0x00000000"],
              record_never=["activation#1 ActivateObject"]),
-    stand_in("vendor_order_and_shutdown_failure_ignored", "vendor_order.txt", [],
+    stand_in("vendor_order_and_shutdown_failure_ignored", "vendor_order", [],
              stdout=report("Microsoft H264 Encoder MFT", "22222222-0000-4000-8000-000000000001", None,
                            ["NV12"]),
              record_calls=["activation#5 ActivateObject", "activation#4 ActivateObject",
@@ -221,7 +222,7 @@ CASES = [
                            "activation#1 ActivateObject(IMFTransform) -> 0x00000000",
                            "MFShutdown live=0", "released errorinfo"],
              record_never=["MF_TRANSFORM_ASYNC_UNLOCK"]),
-    stand_in("chosen_encoder_is_shut_down_once", "shutdown_object.txt", [],
+    stand_in("chosen_encoder_is_shut_down_once", "shutdown_object", [],
              stdout=report("Microsoft H264 Encoder MFT", "66666666-0000-4000-8000-000000000002", None,
                            ["NV12"]),
              record_calls=["activation#1 ActivateObject(IMFTransform) -> 0x80004005", "released errorinfo",
@@ -231,7 +232,7 @@ CASES = [
                            "activation#2 ShutdownObject -> 0x80004005", "released errorinfo",
                            "released transform", "released activation#2", "MFShutdown live=0"],
              record_once=["activation#2 ShutdownObject"]),
-    stand_in("activation_failures_in_vendor_order", "activation_failures.txt", [], status=1,
+    stand_in("activation_failures_in_vendor_order", "activation_failures", [], status=1,
              stderr=lambda display: ACTIVATION_FAILED
              + "NVIDIA H.264 Encoder MFT [33333333-0000-4000-8000-000000000002]: The GPU was removed. (0x887A0005) | "
              + f"Contoso Encoder [33333333-0000-4000-8000-000000000003]: {display(0)} | "
@@ -239,18 +240,18 @@ CASES = [
              + "Available encoders: Microsoft H264 Encoder MFT [33333333-0000-4000-8000-000000000001] | "
              + "NVIDIA H.264 Encoder MFT [33333333-0000-4000-8000-000000000002] | "
              + "Contoso Encoder [33333333-0000-4000-8000-000000000003]\n"),
-    stand_in("only_null_entries", "null_entries.txt", [], status=1,
+    stand_in("only_null_entries", "null_entries", [], status=1,
              stderr=ACTIVATION_FAILED + "no activation attempts were made. Available encoders: <none>\n"),
-    stand_in("only_null_entries_with_selector", "null_entries.txt", ["NVIDIA"], status=1,
+    stand_in("only_null_entries_with_selector", "null_entries", ["NVIDIA"], status=1,
              stderr="No enumerated hardware H.264 MFT matched selector 'nvidia'. Available encoders: <none>\n"),
-    stand_in("unlock_fails_with_empty_description", "unlock_fails.txt", [], status=1,
+    stand_in("unlock_fails_with_empty_description", "unlock_fails", [], status=1,
              stderr="Failed to unlock async H.264 MFT: 0x80004005\n",
              record_calls=["SetUINT32(MF_TRANSFORM_ASYNC_UNLOCK, 1) -> 0x80004005", "GetDescription"],
              record_never=["MFCreateMediaType"]),
-    stand_in("media_type_creation_gives_no_object", "media_type_null.txt", [], status=1,
+    stand_in("media_type_creation_gives_no_object", "media_type_null", [], status=1,
              stderr=lambda display: f"MFCreateMediaType(output) failed: {display(0)}\n",
              record_never=["SetOutputType"]),
-    stand_in("output_type_setter_fails", "output_setter_fails.txt", [], status=1,
+    stand_in("output_type_setter_fails", "output_setter_fails", [], status=1,
              stderr=lambda display: f"Failed to configure MFT output media type: {display(0x80070057)}\n",
              record_calls=["SetGUID(MF_MT_MAJOR_TYPE, MFMediaType_Video) -> 0x00000000",
                            "SetGUID(MF_MT_SUBTYPE, H264) -> 0x00000000",
@@ -258,14 +259,14 @@ CASES = [
                            "SetUINT64(MF_MT_FRAME_RATE, 257698037761) -> 0x80070057",
                            "released output-type", "released transform"],
              record_never=["MF_MT_AVG_BITRATE", "SetOutputType"]),
-    stand_in("set_output_type_fails_with_restricted_fallback", "set_output_fails.txt", [], status=1,
+    stand_in("set_output_type_fails_with_restricted_fallback", "set_output_fails", [], status=1,
              stderr="MFT SetOutputType(H264) failed: Not supported by this encoder. (0xC00D36B4)\n",
              record_calls=["SetUINT32(MF_MT_MPEG2_PROFILE, 77) -> 0x00000000", OUTPUT_TYPE_SET,
                            "GetErrorDetails", "GetDescription", "released errorinfo"],
              record_never=["GetInputAvailableType"]),
-    stand_in("input_type_success_without_object", "input_type_null.txt", [], status=1,
+    stand_in("input_type_success_without_object", "input_type_null", [], status=1,
              stderr=lambda display: f"MFT GetInputAvailableType failed: {display(0)}\n"),
-    stand_in("input_subtype_unreadable", "subtype_fails.txt", [], status=1,
+    stand_in("input_subtype_unreadable", "subtype_fails", [], status=1,
              stderr=lambda display: f"MFT input type GetGUID(MF_MT_SUBTYPE) failed: {display(0xC00D36E6)}\n",
              # The transform holds the output type it was given: the type goes last.
              record_calls=["GetGUID(MF_MT_SUBTYPE) -> 0xC00D36E6", "released input-type",

@@ -34,7 +34,6 @@ import cases  # noqa: E402
 import pe_image  # noqa: E402
 import wine  # noqa: E402
 
-SCENARIOS = Path(__file__).resolve().parent / "scenarios"
 RUN_TIMEOUT = 60
 # The one list of the functions the program binds from mfplat.dll by name.
 BOUND_FUNCTIONS = REPOSITORY / "src" / "platform" / "media_foundation_functions.h"
@@ -201,7 +200,7 @@ class Runner:
             shutil.copy2(self.options.stand_in, folder / "mfplat.dll")
             exe = folder / exe.name
         if case.scenario is not None:
-            extra["VELKARON_MFPLAT_SCENARIO"] = windows_path(SCENARIOS / case.scenario)
+            extra["VELKARON_MFPLAT_SCENARIO"] = case.scenario
         if case.prefix == "fixture":
             records["fixture"] = folder / "fixture.record"
             extra["VELKARON_FIXTURE_RECORD"] = windows_path(records["fixture"])
@@ -320,7 +319,7 @@ def check_dll_directory_first(runner):
     exe = Path(runner.options.exe)
     environment = wine_environment(runner.prefixes["bare"], {
         "WINEDEBUG": "+relay,+loaddll", "WINEDLLOVERRIDES": "mfplat=n",
-        "VELKARON_MFPLAT_SCENARIO": windows_path(SCENARIOS / "empty.txt")})
+        "VELKARON_MFPLAT_SCENARIO": "empty"})
     trace_path = folder / "trace"
     with open(trace_path, "wb") as trace:
         subprocess.run(["wine", str(exe)], env=environment, stdin=subprocess.DEVNULL,

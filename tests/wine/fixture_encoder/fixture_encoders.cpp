@@ -11,85 +11,53 @@ constexpr GUID fixture_clsid(unsigned long first, unsigned char last) {
   return {first, 0xF00D, 0x4A00, {0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, last}};
 }
 
-std::vector<InputTypeScript> input_types(std::initializer_list<GUID> subtypes) {
-  std::vector<InputTypeScript> inputs;
-  for (const auto& subtype : subtypes) inputs.push_back({subtype, std::nullopt});
-  return inputs;
+FixtureEncoder fixture(unsigned long first, unsigned char last, const wchar_t* name,
+                       bool demonstrated = false,
+                       FactoryBehaviour factory = FactoryBehaviour::Works) {
+  return {fixture_clsid(first, last), name, demonstrated, factory, {}};
 }
 
 std::vector<FixtureEncoder> make_encoders() {
-  std::vector<FixtureEncoder> encoders;
+  FixtureEncoder full = fixture(0x7E570001, 0x01, L"Fixture H.264 Encoder (async)", true);
+  full.transform.async = 1;
+  full.transform.offers({mf::MFVideoFormat_NV12, mf::MFVideoFormat_YUY2, mf::MFVideoFormat_ARGB32,
+                         mf::MFVideoFormat_RGB32, kFormatI420});
 
-  FixtureEncoder full{fixture_clsid(0x7E570001, 0x01),
-                      L"Fixture H.264 Encoder (async)",
-                      true,
-                      FactoryBehaviour::Works,
-                      {}};
-  full.transform.async_flag = 1;
-  full.transform.inputs =
-      input_types({mf::MFVideoFormat_NV12, mf::MFVideoFormat_YUY2, mf::MFVideoFormat_ARGB32,
-                   mf::MFVideoFormat_RGB32, kFormatI420});
-  encoders.push_back(full);
+  FixtureEncoder synchronous = fixture(0x7E570002, 0x02, L"Fixture H.264 Encoder (sync)", true);
+  synchronous.transform.offers({mf::MFVideoFormat_NV12, mf::MFVideoFormat_NV12});
 
-  FixtureEncoder synchronous{fixture_clsid(0x7E570002, 0x02),
-                             L"Fixture H.264 Encoder (sync)",
-                             true,
-                             FactoryBehaviour::Works,
-                             {}};
-  synchronous.transform.inputs = input_types({mf::MFVideoFormat_NV12, mf::MFVideoFormat_NV12});
-  encoders.push_back(synchronous);
+  FixtureEncoder no_inputs = fixture(0x7E570003, 0x03, L"Fixture H.264 Encoder (no input types)");
+  no_inputs.transform.async = 0;
 
-  FixtureEncoder no_inputs{fixture_clsid(0x7E570003, 0x03),
-                           L"Fixture H.264 Encoder (no input types)",
-                           false,
-                           FactoryBehaviour::Works,
-                           {}};
-  no_inputs.transform.async_flag = 0;
-  encoders.push_back(no_inputs);
+  FixtureEncoder unlock_refused =
+      fixture(0x7E57BAD1, 0x04, L"Fixture H.264 Encoder (unlock refused)");
+  unlock_refused.transform.async = 1;
+  unlock_refused.transform.unlock = world::fails(E_ACCESSDENIED);
+  unlock_refused.transform.offers({mf::MFVideoFormat_NV12});
 
-  FixtureEncoder unlock_refused{fixture_clsid(0x7E57BAD1, 0x04),
-                                L"Fixture H.264 Encoder (unlock refused)",
-                                false,
-                                FactoryBehaviour::Works,
-                                {}};
-  unlock_refused.transform.async_flag = 1;
-  unlock_refused.transform.unlock_failure = ScriptedFailure{E_ACCESSDENIED, std::nullopt};
-  unlock_refused.transform.inputs = input_types({mf::MFVideoFormat_NV12});
-  encoders.push_back(unlock_refused);
-
-  FixtureEncoder output_refused{fixture_clsid(0x7E57BAD2, 0x05),
-                                L"Fixture H.264 Encoder (output type refused)",
-                                false,
-                                FactoryBehaviour::Works,
-                                {}};
-  output_refused.transform.async_flag = 1;
-  output_refused.transform.set_output_failure = ScriptedFailure{
+  FixtureEncoder output_refused =
+      fixture(0x7E57BAD2, 0x05, L"Fixture H.264 Encoder (output type refused)");
+  output_refused.transform.async = 1;
+  output_refused.transform.set_output = world::fails(
       kInvalidMediaType,
-      ErrorInformation{L"The fixture encoder takes no 1080p60 Main profile output.\r\n", false, L"",
-                       L""}};
-  output_refused.transform.inputs = input_types({mf::MFVideoFormat_NV12});
-  encoders.push_back(output_refused);
+      world::described(u"The fixture encoder takes no 1080p60 Main profile output.\r\n"));
+  output_refused.transform.offers({mf::MFVideoFormat_NV12});
 
-  FixtureEncoder walk_fails{fixture_clsid(0x7E57BAD3, 0x06),
-                            L"Fixture H.264 Encoder (input types fail)",
-                            false,
-                            FactoryBehaviour::Works,
-                            {}};
-  walk_fails.transform.inputs = input_types({mf::MFVideoFormat_NV12, mf::MFVideoFormat_YUY2});
-  walk_fails.transform.end_failure = ScriptedFailure{E_NOTIMPL, std::nullopt};
-  encoders.push_back(walk_fails);
+  FixtureEncoder walk_fails =
+      fixture(0x7E57BAD3, 0x06, L"Fixture H.264 Encoder (input types fail)");
+  walk_fails.transform.offers({mf::MFVideoFormat_NV12, mf::MFVideoFormat_YUY2});
+  walk_fails.transform.inputs_end = world::fails(E_NOTIMPL);
 
-  encoders.push_back({fixture_clsid(0x7E57FA11, 0x07),
-                      L"Fixture H.264 Encoder (no class object)",
-                      false,
-                      FactoryBehaviour::NoClassObject,
-                      {}});
-  encoders.push_back({fixture_clsid(0x7E57FA11, 0x08),
-                      L"Fixture H.264 Encoder (creation refused)",
-                      false,
-                      FactoryBehaviour::CreateFails,
-                      {}});
-  return encoders;
+  return {full,
+          synchronous,
+          no_inputs,
+          unlock_refused,
+          output_refused,
+          walk_fails,
+          fixture(0x7E57FA11, 0x07, L"Fixture H.264 Encoder (no class object)", false,
+                  FactoryBehaviour::NoClassObject),
+          fixture(0x7E57FA11, 0x08, L"Fixture H.264 Encoder (creation refused)", false,
+                  FactoryBehaviour::CreateFails)};
 }
 
 }  // namespace

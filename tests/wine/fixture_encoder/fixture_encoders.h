@@ -9,7 +9,7 @@
 
 #include <span>
 
-#include "scripted_transform.h"
+#include "sdk_transform.h"
 
 namespace velkaron::wine_test {
 
@@ -24,7 +24,7 @@ struct FixtureEncoder {
   const wchar_t* name;
   bool demonstrated;  // registered in the demonstration prefix too
   FactoryBehaviour factory;
-  TransformScript transform;
+  world::Encoder transform;
 };
 
 std::span<const FixtureEncoder> fixture_encoders();

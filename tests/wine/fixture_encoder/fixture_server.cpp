@@ -25,7 +25,7 @@ class FixtureClassFactory final : public TrackedObject<IClassFactory> {
     const std::string call = "CreateInstance(" + guid_name(iid) + ")";
     if (outer != nullptr) return recorded(call, CLASS_E_NOAGGREGATION);
     if (encoder_.factory == FactoryBehaviour::CreateFails) return recorded(call, E_OUTOFMEMORY);
-    const platform::com_ptr<IMFTransform> transform(make_scripted_transform(encoder_.transform));
+    const platform::com_ptr<IMFTransform> transform(make_sdk_transform(encoder_.transform));
     return recorded(call, transform->QueryInterface(iid, out));
   }
   HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }

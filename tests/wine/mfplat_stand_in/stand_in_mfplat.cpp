@@ -1,6 +1,6 @@
 // A stand-in for mfplat.dll, loaded in place of the platform's when it is
-// installed as the system's mfplat.dll and WINEDLLOVERRIDES=mfplat=n. It does what the scenario
-// file named by VELKARON_MFPLAT_SCENARIO says, and records in the file named by
+// installed as the system's mfplat.dll and WINEDLLOVERRIDES=mfplat=n. It plays the world that
+// VELKARON_MFPLAT_SCENARIO names (stand_in_worlds.cpp), and records in the file named by
 // VELKARON_MFPLAT_RECORD every call made to it and to the objects it hands out,
 // which objects are still alive when MFShutdown is called, and again when the
 // DLL is unloaded.
@@ -15,40 +15,30 @@
 #include "event_record.h"
 #include "object_ledger.h"
 #include "platform/com_ptr.h"
-#include "scenario.h"
+#include "sdk_transform.h"
+#include "stand_in_worlds.h"
 #include "tracked_media_type.h"
 
 namespace velkaron::wine_test {
 namespace {
 
-Scenario scenario;
-std::string scenario_problem;
+const world::World* scenario = nullptr;
 
-// Read when the DLL is loaded.
-void read_scenario_file() {
-  const std::wstring path = environment_text(L"VELKARON_MFPLAT_SCENARIO");
-  if (path.empty()) return;
-  ScenarioOutcome outcome = read_scenario(path);
-  scenario_problem = std::move(outcome.problem);
-  if (!scenario_problem.empty()) {
-    record_line("SCENARIO ERROR " + scenario_problem);
-    return;
-  }
-  scenario = std::move(outcome.scenario);
+// Chosen when the DLL is loaded.
+void choose_scenario() {
+  const std::wstring name = environment_text(L"VELKARON_MFPLAT_SCENARIO");
+  scenario = find_stand_in_world(name.empty() ? L"empty" : name);
+  if (scenario == nullptr) record_line("SCENARIO ERROR no world of that name");
 }
 
-HRESULT scripted(const ScriptedStatus& status) {
-  return status.information ? fail_with(status.status, &*status.information) : status.status;
-}
-
-class ScriptedActivation final : public AttributeStore<IMFActivate> {
+class SdkActivation final : public AttributeStore<IMFActivate> {
  public:
-  explicit ScriptedActivation(const EncoderScript& script)
+  explicit SdkActivation(const world::Encoder& script)
       : AttributeStore<IMFActivate>("activation"), script_(script) {
-    if (script_.friendly_name) store(mf::MFT_FRIENDLY_NAME_Attribute, *script_.friendly_name);
-    if (script_.name_failure) fail_key(mf::MFT_FRIENDLY_NAME_Attribute, *script_.name_failure);
+    if (script_.name) store(mf::MFT_FRIENDLY_NAME_Attribute, *script_.name);
+    fail_key(mf::MFT_FRIENDLY_NAME_Attribute, script_.name_read);
     if (script_.clsid) store(mf::MFT_TRANSFORM_CLSID_Attribute, *script_.clsid);
-    if (script_.clsid_failure) fail_key(mf::MFT_TRANSFORM_CLSID_Attribute, *script_.clsid_failure);
+    fail_key(mf::MFT_TRANSFORM_CLSID_Attribute, script_.clsid_read);
   }
 
   HRESULT STDMETHODCALLTYPE ActivateObject(REFIID iid, void** out) override {
@@ -56,20 +46,19 @@ class ScriptedActivation final : public AttributeStore<IMFActivate> {
     const std::string call = "ActivateObject(" + guid_name(iid) + ")";
     if (out == nullptr) return recorded(call, E_POINTER);
     *out = nullptr;
-    if (FAILED(script_.activation.status)) return recorded(call, scripted(script_.activation));
-    if (script_.activation.null_object) return recorded(call + " (no object)", S_OK);
-    const platform::com_ptr<IMFTransform> transform(make_scripted_transform(script_.transform));
+    if (script_.activation.failed()) return recorded(call, answer(script_.activation));
+    if (script_.activation.no_object) return recorded(call + " (no object)", S_OK);
+    const platform::com_ptr<IMFTransform> transform(make_sdk_transform(script_));
     return recorded(call, transform->QueryInterface(iid, out));
   }
   HRESULT STDMETHODCALLTYPE ShutdownObject() override {
     if (!alive("ShutdownObject")) return E_UNEXPECTED;
-    return recorded("ShutdownObject",
-                    script_.shutdown_failure ? script_.shutdown_failure->raise() : S_OK);
+    return recorded("ShutdownObject", answer(script_.shutdown_object));
   }
   HRESULT STDMETHODCALLTYPE DetachObject() override { return unsupported("DetachObject"); }
 
  private:
-  EncoderScript script_;
+  const world::Encoder& script_;  // the worlds are static tables
 };
 
 std::string type_info_text(const MFT_REGISTER_TYPE_INFO* info) {
@@ -88,16 +77,16 @@ std::string type_info_text(const MFT_REGISTER_TYPE_INFO* info) {
 using namespace velkaron::wine_test;
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
-  if (record_module_life(reason, L"VELKARON_MFPLAT_RECORD")) read_scenario_file();
+  if (record_module_life(reason, L"VELKARON_MFPLAT_RECORD")) choose_scenario();
   return TRUE;
 }
 
 extern "C" HRESULT WINAPI MFStartup(ULONG version, DWORD flags) {
   const std::string call = "MFStartup(" + hresult_text(static_cast<HRESULT>(version)) + ", " +
                            std::to_string(flags) + ")";
-  if (!scenario_problem.empty()) return E_INVALIDARG;
+  if (scenario == nullptr) return E_INVALIDARG;
   if (!watch_caller_memory()) record_line("cannot watch the memory handed to the program");
-  const HRESULT status = scripted(scenario.startup);
+  const HRESULT status = answer(scenario->startup);
   record_line(call + " -> " + hresult_text(status));
   return status;
 }
@@ -105,7 +94,7 @@ extern "C" HRESULT WINAPI MFStartup(ULONG version, DWORD flags) {
 extern "C" HRESULT WINAPI MFShutdown() {
   // The probe must have released every object before it shuts down.
   record_line("MFShutdown " + ledger_summary());
-  return scripted(scenario.shutdown);
+  return answer(scenario->shutdown);
 }
 
 extern "C" HRESULT WINAPI MFTEnumEx(GUID category, UINT32 flags,
@@ -118,22 +107,22 @@ extern "C" HRESULT WINAPI MFTEnumEx(GUID category, UINT32 flags,
   if (activations == nullptr || count == nullptr) return E_POINTER;
   *activations = nullptr;
   *count = 0;
-  if (FAILED(scenario.enumeration.status)) {
-    const HRESULT status = scripted(scenario.enumeration);
+  if (scenario->enumeration.failed()) {
+    const HRESULT status = answer(scenario->enumeration);
     record_line(call + " -> " + hresult_text(status));
     return status;
   }
-  const auto total = static_cast<UINT32>(scenario.encoders.size());
-  if (scenario.enumeration_without_array) {
+  const auto total = static_cast<UINT32>(scenario->encoders.size());
+  if (scenario->count_without_array) {
     *count = total;
   } else if (total > 0) {
     auto** array = static_cast<IMFActivate**>(
         allocate_for_caller(total * sizeof(IMFActivate*), "activation-array"));
     if (array == nullptr) return E_OUTOFMEMORY;
     for (UINT32 i = 0; i < total; ++i) {
-      const EncoderScript& encoder = scenario.encoders[i];
+      const world::Encoder& encoder = scenario->encoders[i];
       // Memory never returned: see TrackedObject.
-      array[i] = encoder.null_entry ? nullptr : new ScriptedActivation(encoder);
+      array[i] = encoder.null_entry ? nullptr : new SdkActivation(encoder);
     }
     *activations = array;
     *count = total;
@@ -145,18 +134,18 @@ extern "C" HRESULT WINAPI MFTEnumEx(GUID category, UINT32 flags,
 extern "C" HRESULT WINAPI MFCreateMediaType(IMFMediaType** type) {
   if (type == nullptr) return E_POINTER;
   *type = nullptr;
-  if (FAILED(scenario.media_type_creation.status)) {
-    const HRESULT status = scripted(scenario.media_type_creation);
+  if (scenario->media_type.failed()) {
+    const HRESULT status = answer(scenario->media_type);
     record_line("MFCreateMediaType -> " + hresult_text(status));
     return status;
   }
-  if (scenario.media_type_creation.null_object) {
+  if (scenario->media_type.no_object) {
     record_line("MFCreateMediaType (no object) -> " + hresult_text(S_OK));
     return S_OK;
   }
   // Memory never returned: see TrackedObject.
   auto* created = new TrackedMediaType("output-type");
-  for (const auto& [key, failure] : scenario.output_type_failures) created->fail_key(key, failure);
+  for (const auto& [key, failure] : scenario->output_type_refuses) created->fail_key(key, failure);
   *type = created;
   record_line("MFCreateMediaType = " + created->name() + " -> " + hresult_text(S_OK));
   return S_OK;

@@ -1,4 +1,4 @@
-#include "scripted_transform.h"
+#include "sdk_transform.h"
 
 #include "platform/com_ptr.h"
 #include "tracked_media_type.h"
@@ -47,30 +47,26 @@ std::string describe_type(IMFMediaType* type) {
   return text;
 }
 
-class ScriptedTransform final : public TrackedObject<IMFTransform> {
+class SdkTransform final : public TrackedObject<IMFTransform> {
  public:
-  explicit ScriptedTransform(const TransformScript& script)
+  explicit SdkTransform(const world::Encoder& script)
       : TrackedObject<IMFTransform>("transform"), script_(script) {
-    if (script_.async_flag) attributes_->store(mf::MF_TRANSFORM_ASYNC, *script_.async_flag);
-    if (script_.async_read_failure)
-      attributes_->fail_key(mf::MF_TRANSFORM_ASYNC, *script_.async_read_failure);
-    if (script_.unlock_failure)
-      attributes_->fail_key(mf::MF_TRANSFORM_ASYNC_UNLOCK, *script_.unlock_failure);
+    if (script_.async) attributes_->store(mf::MF_TRANSFORM_ASYNC, *script_.async);
+    attributes_->fail_key(mf::MF_TRANSFORM_ASYNC, script_.async_read);
+    attributes_->fail_key(mf::MF_TRANSFORM_ASYNC_UNLOCK, script_.unlock);
   }
 
   HRESULT STDMETHODCALLTYPE GetAttributes(IMFAttributes** attributes) override {
     if (!alive("GetAttributes")) return E_UNEXPECTED;
     if (attributes == nullptr) return recorded("GetAttributes", E_POINTER);
     *attributes = nullptr;
-    if (script_.attributes_failure) {
-      return recorded("GetAttributes", script_.attributes_failure->raise());
-    }
-    if (!script_.attributes_null) {
+    if (script_.attributes.failed()) return recorded("GetAttributes", answer(script_.attributes));
+    if (!script_.attributes.no_object) {
       attributes_->AddRef();
       *attributes = attributes_.get();
     }
-    return recorded(script_.attributes_null ? "GetAttributes (no object)"
-                                            : "GetAttributes = " + attributes_->name(),
+    return recorded(script_.attributes.no_object ? "GetAttributes (no object)"
+                                                 : "GetAttributes = " + attributes_->name(),
                     S_OK);
   }
 
@@ -79,7 +75,7 @@ class ScriptedTransform final : public TrackedObject<IMFTransform> {
     std::string call =
         "SetOutputType(stream " + std::to_string(stream) + ", flags " + std::to_string(flags) + ")";
     if (type != nullptr) call += describe_type(type);
-    if (script_.set_output_failure) return recorded(call, script_.set_output_failure->raise());
+    if (script_.set_output.failed()) return recorded(call, answer(script_.set_output));
     if (type == nullptr || stream != 0) return recorded(call, E_INVALIDARG);
     // Like a real transform, keep the type in force until the transform goes.
     type->AddRef();
@@ -100,13 +96,13 @@ class ScriptedTransform final : public TrackedObject<IMFTransform> {
       auto* offered = new TrackedMediaType("input-type");
       offered->store(mf::MF_MT_MAJOR_TYPE, mf::MFMediaType_Video);
       offered->store(mf::MF_MT_SUBTYPE, input.subtype);
-      if (input.subtype_failure) offered->fail_key(mf::MF_MT_SUBTYPE, *input.subtype_failure);
+      offered->fail_key(mf::MF_MT_SUBTYPE, input.subtype_read);
       *type = offered;
       return recorded(call + " = " + offered->name() + " " + guid_name(input.subtype), S_OK);
     }
     if (index == script_.inputs.size()) {
-      if (script_.end_failure) return recorded(call, script_.end_failure->raise());
-      if (script_.end_null) return recorded(call + " (no object)", S_OK);
+      if (script_.inputs_end.no_object) return recorded(call + " (no object)", S_OK);
+      return recorded(call, answer(script_.inputs_end));
     }
     return recorded(call, kNoMoreTypes);
   }
@@ -187,16 +183,16 @@ class ScriptedTransform final : public TrackedObject<IMFTransform> {
     return recorded(method, E_NOTIMPL);
   }
 
-  TransformScript script_;
+  const world::Encoder& script_;  // the worlds are static tables
   platform::com_ptr<TransformAttributes> attributes_{new TransformAttributes};
   platform::com_ptr<IMFMediaType> output_type_;
 };
 
 }  // namespace
 
-IMFTransform* make_scripted_transform(const TransformScript& script) {
+IMFTransform* make_sdk_transform(const world::Encoder& encoder) {
   // Memory never returned: see TrackedObject.
-  return new ScriptedTransform(script);
+  return new SdkTransform(encoder);
 }
 
 }  // namespace velkaron::wine_test

@@ -1,0 +1,130 @@
+#include "scripted_world.h"
+
+#include <string>
+
+#include "platform/media_foundation_guids.h"
+
+namespace velkaron::test_support {
+namespace {
+
+namespace mf = probe::mf;
+
+// Room for every attribute the probe sets, so that setting them allocates nothing.
+constexpr std::size_t kAttributeRoom = 8;
+
+class Player {
+ public:
+  explicit Player(ScriptedPlatform& platform) : platform_(platform) {}
+
+  Status status(const world::Answer& answer, const std::string& owner) {
+    if (!answer.failed() || !answer.error) return answer.status;
+    const world::ErrorText& text = *answer.error;
+    auto& info = platform_.make<ScriptedErrorInfo>(owner + " error " + std::to_string(++errors_));
+    info.description = text.description;
+    if (text.restricted) {
+      auto& restricted = platform_.make<ScriptedRestrictedErrorInfo>(info.name() + " restricted");
+      restricted.description = text.details;
+      restricted.restricted_description = text.restricted_description;
+      info.restricted = &restricted;
+    }
+    return {answer.status, &info};
+  }
+
+  ScriptedActivate* activation(const world::Encoder& encoder, const std::string& name) {
+    if (encoder.null_entry) return nullptr;
+    auto& made = platform_.make<ScriptedActivate>(name);
+    if (encoder.name) made.set(mf::MFT_FRIENDLY_NAME_Attribute, *encoder.name);
+    if (encoder.clsid) made.set(mf::MFT_TRANSFORM_CLSID_Attribute, *encoder.clsid);
+    fail(made, mf::MFT_FRIENDLY_NAME_Attribute, encoder.name_read, name);
+    fail(made, mf::MFT_TRANSFORM_CLSID_Attribute, encoder.clsid_read, name);
+    made.activate_status = status(encoder.activation, name);
+    made.shutdown_object_status = status(encoder.shutdown_object, name);
+    if (!encoder.activation.failed() && !encoder.activation.no_object) {
+      made.transform = &transform(encoder, name + " transform");
+    }
+    return &made;
+  }
+
+  ScriptedMediaType& output_type(const world::World& world) {
+    auto& made = platform_.make<ScriptedMediaType>("output type");
+    made.values.reserve(kAttributeRoom);
+    for (const auto& [key, answer] : world.output_type_refuses) {
+      fail(made, key, answer, made.name());
+    }
+    return made;
+  }
+
+ private:
+  ScriptedTransform& transform(const world::Encoder& encoder, const std::string& name) {
+    auto& made = platform_.make<ScriptedTransform>(name);
+    made.get_attributes_status = status(encoder.attributes, name);
+    if (!encoder.attributes.failed() && !encoder.attributes.no_object) {
+      auto& store = platform_.make<ScriptedAttributeStore>(name + " attributes");
+      store.values.reserve(kAttributeRoom);
+      if (encoder.async) store.set(mf::MF_TRANSFORM_ASYNC, *encoder.async);
+      fail(store, mf::MF_TRANSFORM_ASYNC, encoder.async_read, name);
+      fail(store, mf::MF_TRANSFORM_ASYNC_UNLOCK, encoder.unlock, name);
+      made.attributes = &store;
+    }
+    made.set_output_type_status = status(encoder.set_output, name);
+    made.offered = &encoder.inputs;
+    made.reused = &platform_.make<ScriptedMediaType>(name + " input");
+    made.reused->values.reserve(1);
+    // Success without an object past the last type: one more index that delivers none.
+    made.end_status =
+        encoder.inputs_end.no_object ? Status(S_OK) : status(encoder.inputs_end, name);
+    return made;
+  }
+
+  template <class Store>
+  void fail(Store& store, const GUID& key, const world::Answer& answer, const std::string& owner) {
+    if (answer.failed()) store.fail(key, status(answer, owner));
+  }
+
+  ScriptedPlatform& platform_;
+  unsigned errors_ = 0;
+};
+
+// The call's answer, error information left on the thread first.
+std::function<HRESULT()> answering(ScriptedPlatform& platform, Status status) {
+  return [&platform, status] { return platform.fail_with(status.code, status.info); };
+}
+
+}  // namespace
+
+PlayedWorld play(ScriptedPlatform& platform, const world::World& world) {
+  Player player(platform);
+  PlayedWorld played;
+  for (std::size_t i = 0; i < world.encoders.size(); ++i) {
+    played.activations.push_back(
+        player.activation(world.encoders[i], "encoder " + std::to_string(i)));
+  }
+  substitute::Script& script = platform.script();
+  script.mf_startup = answering(platform, player.status(world.startup, "MFStartup"));
+  script.mf_shutdown = answering(platform, player.status(world.shutdown, "MFShutdown"));
+  if (world.enumeration.failed()) {
+    const auto failure = answering(platform, player.status(world.enumeration, "MFTEnumEx"));
+    script.mft_enum_ex = [failure](IMFActivate***, UINT32*) { return failure(); };
+  } else if (world.count_without_array) {
+    const auto count = static_cast<UINT32>(world.encoders.size());
+    script.mft_enum_ex = [count](IMFActivate***, UINT32* out) {
+      *out = count;
+      return S_OK;
+    };
+  } else {
+    platform.enumerate(played.activations);
+  }
+  if (world.media_type.failed()) {
+    const auto failure = answering(platform, player.status(world.media_type, "MFCreateMediaType"));
+    script.create_media_type = [failure](IMFMediaType**) { return failure(); };
+  } else {
+    ScriptedMediaType* created = world.media_type.no_object ? nullptr : &player.output_type(world);
+    script.create_media_type = [created](IMFMediaType** type) {
+      *type = created != nullptr ? created->hand_out() : nullptr;
+      return S_OK;
+    };
+  }
+  return played;
+}
+
+}  // namespace velkaron::test_support
