@@ -26,7 +26,7 @@ from pathlib import Path
 import jsonschema
 
 ROOT = Path(__file__).resolve().parents[2]
-sys.path.insert(0, str(ROOT / "tests/wine/e2e"))
+sys.path.insert(0, str(ROOT / "tests/process/e2e"))
 import cases  # noqa: E402
 
 SCHEMA = json.loads((ROOT / "schema/report.schema.json").read_text())

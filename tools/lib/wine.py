@@ -1,7 +1,7 @@
 """How the project's Python tools and tests run Windows programs under Wine.
 
 The environment of a run is tools/wine-prefix's (`tools/wine-prefix env PREFIX`); Wine's own exit
-noise on stderr is described in tests/wine/wine_exit_noise.h, which the C++ launcher uses too.
+noise on stderr is described in tests/process/wine_exit_noise.h, which the C++ launcher uses too.
 """
 
 from __future__ import annotations
@@ -14,7 +14,7 @@ from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
 PREFIX_TOOL = ROOT / "tools" / "wine-prefix"
-EXIT_NOISE_HEADER = ROOT / "tests" / "wine" / "wine_exit_noise.h"
+EXIT_NOISE_HEADER = ROOT / "tests" / "process" / "wine_exit_noise.h"
 
 
 @functools.lru_cache(maxsize=None)

@@ -5,7 +5,7 @@
 // compare stderr forgive that noise where it can only be Wine's, at the very end and starting a
 // line; every byte before it is still the program's and compared exactly.
 //
-// tests/wine/e2e/e2e.py reads kWineExitNoise from this file, so the pattern keeps to what
+// tests/process/e2e/e2e.py reads kWineExitNoise from this file, so the pattern keeps to what
 // std::regex (ECMAScript) and Python's re read alike.
 
 #include <regex>
