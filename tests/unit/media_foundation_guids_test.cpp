@@ -30,7 +30,7 @@ struct KnownGuid {
 
 // Every constant against its documented value, typed in independently of the
 // header, and on Windows against the SDK's definition as well.
-constexpr KnownGuid kKnownGuids[] = {
+const KnownGuid kKnownGuids[] = {
     KNOWN_GUID(MFT_CATEGORY_VIDEO_ENCODER, "F79EAC7D-E545-4387-BDEE-D647D7BDE42A"),
     KNOWN_GUID(MFT_FRIENDLY_NAME_Attribute, "314FFBAE-5B41-4C95-9C19-4E7D586FACE3"),
     KNOWN_GUID(MFT_TRANSFORM_CLSID_Attribute, "6821C42B-65A4-4E82-99BC-9A88205ECD0C"),
