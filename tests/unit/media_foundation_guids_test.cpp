@@ -15,33 +15,41 @@ struct KnownGuid {
   std::string_view name;
   const GUID& ours;
   std::string_view text;  // as the platform's documentation writes it, without braces
+#if defined(_WIN32)
+  const GUID& sdk;  // the SDK's own definition, from mfuuid
+#endif
 };
 
-// Every constant against its documented value, typed in independently of the header.
-constexpr KnownGuid kKnownGuids[] = {
-    {"MFT_CATEGORY_VIDEO_ENCODER", mf::MFT_CATEGORY_VIDEO_ENCODER,
-     "F79EAC7D-E545-4387-BDEE-D647D7BDE42A"},
-    {"MFT_FRIENDLY_NAME_Attribute", mf::MFT_FRIENDLY_NAME_Attribute,
-     "314FFBAE-5B41-4C95-9C19-4E7D586FACE3"},
-    {"MFT_TRANSFORM_CLSID_Attribute", mf::MFT_TRANSFORM_CLSID_Attribute,
-     "6821C42B-65A4-4E82-99BC-9A88205ECD0C"},
-    {"IID_IMFTransform", mf::IID_IMFTransform, "BF94C121-5B05-4E6F-8000-BA598961414D"},
-    {"MF_TRANSFORM_ASYNC", mf::MF_TRANSFORM_ASYNC, "F81A699A-649A-497D-8C73-29F8FED6AD7A"},
-    {"MF_TRANSFORM_ASYNC_UNLOCK", mf::MF_TRANSFORM_ASYNC_UNLOCK,
-     "E5666D6B-3422-4EB6-A421-DA7DB1F8E207"},
-    {"MF_MT_MAJOR_TYPE", mf::MF_MT_MAJOR_TYPE, "48EBA18E-F8C9-4687-BF11-0A74C9F96A8F"},
-    {"MF_MT_SUBTYPE", mf::MF_MT_SUBTYPE, "F7E34C9A-42E8-4714-B74B-CB29D72C35E5"},
-    {"MF_MT_FRAME_SIZE", mf::MF_MT_FRAME_SIZE, "1652C33D-D6B2-4012-B834-72030849A37D"},
-    {"MF_MT_FRAME_RATE", mf::MF_MT_FRAME_RATE, "C459A2E8-3D2C-4E44-B132-FEE5156C7BB0"},
-    {"MF_MT_AVG_BITRATE", mf::MF_MT_AVG_BITRATE, "20332624-FB0D-4D9E-BD0D-CBF6786C102E"},
-    {"MF_MT_INTERLACE_MODE", mf::MF_MT_INTERLACE_MODE, "E2724BB8-E676-4806-B4B2-A8D6EFB44CCD"},
-    {"MF_MT_MPEG2_PROFILE", mf::MF_MT_MPEG2_PROFILE, "AD76A80B-2D5C-4E0B-B375-64E520137036"},
-    {"MFMediaType_Video", mf::MFMediaType_Video, "73646976-0000-0010-8000-00AA00389B71"},
-    {"MFVideoFormat_H264", mf::MFVideoFormat_H264, "34363248-0000-0010-8000-00AA00389B71"},
-    {"MFVideoFormat_NV12", mf::MFVideoFormat_NV12, "3231564E-0000-0010-8000-00AA00389B71"},
-    {"MFVideoFormat_RGB32", mf::MFVideoFormat_RGB32, "00000016-0000-0010-8000-00AA00389B71"},
-    {"MFVideoFormat_ARGB32", mf::MFVideoFormat_ARGB32, "00000015-0000-0010-8000-00AA00389B71"},
-    {"MFVideoFormat_YUY2", mf::MFVideoFormat_YUY2, "32595559-0000-0010-8000-00AA00389B71"},
+#if defined(_WIN32)
+#define KNOWN_GUID(name, text) \
+  { #name, mf::name, text, ::name }
+#else
+#define KNOWN_GUID(name, text) \
+  { #name, mf::name, text }
+#endif
+
+// Every constant against its documented value, typed in independently of the
+// header, and on Windows against the SDK's definition as well.
+const KnownGuid kKnownGuids[] = {
+    KNOWN_GUID(MFT_CATEGORY_VIDEO_ENCODER, "F79EAC7D-E545-4387-BDEE-D647D7BDE42A"),
+    KNOWN_GUID(MFT_FRIENDLY_NAME_Attribute, "314FFBAE-5B41-4C95-9C19-4E7D586FACE3"),
+    KNOWN_GUID(MFT_TRANSFORM_CLSID_Attribute, "6821C42B-65A4-4E82-99BC-9A88205ECD0C"),
+    KNOWN_GUID(IID_IMFTransform, "BF94C121-5B05-4E6F-8000-BA598961414D"),
+    KNOWN_GUID(MF_TRANSFORM_ASYNC, "F81A699A-649A-497D-8C73-29F8FED6AD7A"),
+    KNOWN_GUID(MF_TRANSFORM_ASYNC_UNLOCK, "E5666D6B-3422-4EB6-A421-DA7DB1F8E207"),
+    KNOWN_GUID(MF_MT_MAJOR_TYPE, "48EBA18E-F8C9-4687-BF11-0A74C9F96A8F"),
+    KNOWN_GUID(MF_MT_SUBTYPE, "F7E34C9A-42E8-4714-B74B-CB29D72C35E5"),
+    KNOWN_GUID(MF_MT_FRAME_SIZE, "1652C33D-D6B2-4012-B834-72030849A37D"),
+    KNOWN_GUID(MF_MT_FRAME_RATE, "C459A2E8-3D2C-4E44-B132-FEE5156C7BB0"),
+    KNOWN_GUID(MF_MT_AVG_BITRATE, "20332624-FB0D-4D9E-BD0D-CBF6786C102E"),
+    KNOWN_GUID(MF_MT_INTERLACE_MODE, "E2724BB8-E676-4806-B4B2-A8D6EFB44CCD"),
+    KNOWN_GUID(MF_MT_MPEG2_PROFILE, "AD76A80B-2D5C-4E0B-B375-64E520137036"),
+    KNOWN_GUID(MFMediaType_Video, "73646976-0000-0010-8000-00AA00389B71"),
+    KNOWN_GUID(MFVideoFormat_H264, "34363248-0000-0010-8000-00AA00389B71"),
+    KNOWN_GUID(MFVideoFormat_NV12, "3231564E-0000-0010-8000-00AA00389B71"),
+    KNOWN_GUID(MFVideoFormat_RGB32, "00000016-0000-0010-8000-00AA00389B71"),
+    KNOWN_GUID(MFVideoFormat_ARGB32, "00000015-0000-0010-8000-00AA00389B71"),
+    KNOWN_GUID(MFVideoFormat_YUY2, "32595559-0000-0010-8000-00AA00389B71"),
 };
 
 TEST(MediaFoundationGuidsTest, EachConstantHasItsDocumentedValue) {
@@ -51,39 +59,11 @@ TEST(MediaFoundationGuidsTest, EachConstantHasItsDocumentedValue) {
 }
 
 #if defined(_WIN32)
-// The SDK's own definitions (from mfuuid) must agree with ours.
 TEST(MediaFoundationGuidsTest, EachConstantEqualsTheSdkDefinition) {
-  const struct {
-    std::string_view name;
-    const GUID& ours;
-    const GUID& sdk;
-  } pairs[] = {
-      {"MFT_CATEGORY_VIDEO_ENCODER", mf::MFT_CATEGORY_VIDEO_ENCODER, ::MFT_CATEGORY_VIDEO_ENCODER},
-      {"MFT_FRIENDLY_NAME_Attribute", mf::MFT_FRIENDLY_NAME_Attribute,
-       ::MFT_FRIENDLY_NAME_Attribute},
-      {"MFT_TRANSFORM_CLSID_Attribute", mf::MFT_TRANSFORM_CLSID_Attribute,
-       ::MFT_TRANSFORM_CLSID_Attribute},
-      {"IID_IMFTransform", mf::IID_IMFTransform, ::IID_IMFTransform},
-      {"MF_TRANSFORM_ASYNC", mf::MF_TRANSFORM_ASYNC, ::MF_TRANSFORM_ASYNC},
-      {"MF_TRANSFORM_ASYNC_UNLOCK", mf::MF_TRANSFORM_ASYNC_UNLOCK, ::MF_TRANSFORM_ASYNC_UNLOCK},
-      {"MF_MT_MAJOR_TYPE", mf::MF_MT_MAJOR_TYPE, ::MF_MT_MAJOR_TYPE},
-      {"MF_MT_SUBTYPE", mf::MF_MT_SUBTYPE, ::MF_MT_SUBTYPE},
-      {"MF_MT_FRAME_SIZE", mf::MF_MT_FRAME_SIZE, ::MF_MT_FRAME_SIZE},
-      {"MF_MT_FRAME_RATE", mf::MF_MT_FRAME_RATE, ::MF_MT_FRAME_RATE},
-      {"MF_MT_AVG_BITRATE", mf::MF_MT_AVG_BITRATE, ::MF_MT_AVG_BITRATE},
-      {"MF_MT_INTERLACE_MODE", mf::MF_MT_INTERLACE_MODE, ::MF_MT_INTERLACE_MODE},
-      {"MF_MT_MPEG2_PROFILE", mf::MF_MT_MPEG2_PROFILE, ::MF_MT_MPEG2_PROFILE},
-      {"MFMediaType_Video", mf::MFMediaType_Video, ::MFMediaType_Video},
-      {"MFVideoFormat_H264", mf::MFVideoFormat_H264, ::MFVideoFormat_H264},
-      {"MFVideoFormat_NV12", mf::MFVideoFormat_NV12, ::MFVideoFormat_NV12},
-      {"MFVideoFormat_RGB32", mf::MFVideoFormat_RGB32, ::MFVideoFormat_RGB32},
-      {"MFVideoFormat_ARGB32", mf::MFVideoFormat_ARGB32, ::MFVideoFormat_ARGB32},
-      {"MFVideoFormat_YUY2", mf::MFVideoFormat_YUY2, ::MFVideoFormat_YUY2},
-  };
-  for (const auto& pair : pairs) {
-    EXPECT_TRUE(platform::same_guid(pair.ours, pair.sdk))
-        << pair.name << ": ours " << platform::guid_text(pair.ours) << ", the SDK's "
-        << platform::guid_text(pair.sdk);
+  for (const KnownGuid& known : kKnownGuids) {
+    EXPECT_TRUE(platform::same_guid(known.ours, known.sdk))
+        << known.name << ": ours " << platform::guid_text(known.ours) << ", the SDK's "
+        << platform::guid_text(known.sdk);
   }
 }
 #endif

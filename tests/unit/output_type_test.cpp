@@ -2,15 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 
 #include "probe_scenario.h"
+#include "remote/webrtc/output_attributes.h"
 
 namespace velkaron::probe {
 namespace {
 
-// The seven setter calls, in order, as the ledger records them on "output type".
-const Calls kOutputAttributes = {
+// The setter calls, in order, as the ledger records them on "output type":
+// the one place the tests write each attribute's expected key and value.
+const Calls kSetterCalls = {
     "SetGUID output type 48EBA18E-F8C9-4687-BF11-0A74C9F96A8F "
     "73646976-0000-0010-8000-00AA00389B71",
     "SetGUID output type F7E34C9A-42E8-4714-B74B-CB29D72C35E5 "
@@ -21,9 +24,6 @@ const Calls kOutputAttributes = {
     "SetUINT32 output type E2724BB8-E676-4806-B4B2-A8D6EFB44CCD 2",
     "SetUINT32 output type AD76A80B-2D5C-4E0B-B375-64E520137036 77",
 };
-const GUID kOutputKeys[] = {mf::MF_MT_MAJOR_TYPE,   mf::MF_MT_SUBTYPE,     mf::MF_MT_FRAME_SIZE,
-                            mf::MF_MT_FRAME_RATE,   mf::MF_MT_AVG_BITRATE, mf::MF_MT_INTERLACE_MODE,
-                            mf::MF_MT_MPEG2_PROFILE};
 
 class OutputTypeTest : public ProbeScenario {
  protected:
@@ -41,11 +41,11 @@ class OutputTypeTest : public ProbeScenario {
   ScriptedTransform* transform_ = nullptr;
 };
 
-TEST_F(OutputTypeTest, SevenAttributesThenSetOutputTypeOnStreamZero) {
+TEST_F(OutputTypeTest, EachAttributeInOrderThenSetOutputTypeOnStreamZero) {
   auto& type = created_output_type();
   ASSERT_TRUE(run_probe(std::nullopt).has_value());
   Calls expected = {"MFCreateMediaType"};
-  expected.insert(expected.end(), kOutputAttributes.begin(), kOutputAttributes.end());
+  expected.insert(expected.end(), kSetterCalls.begin(), kSetterCalls.end());
   expected.push_back("SetOutputType encoder transform 0 0");
   expected.push_back("GetInputAvailableType encoder transform 0 0");
   expected.push_back("GetInputAvailableType encoder transform 0 1");
@@ -77,17 +77,18 @@ TEST_F(OutputTypeTest, CreationFailureOrNoObjectEndsTheRunBeforeAnySetter) {
 }
 
 TEST_F(OutputTypeTest, FirstFailingSetterStopsTheRestAndTheTypeGoesFirst) {
-  for (std::size_t failing = 0; failing < kOutputAttributes.size(); ++failing) {
-    SCOPED_TRACE(kOutputAttributes[failing]);
+  ASSERT_EQ(kSetterCalls.size(), std::size(kOutputAttributes));
+  for (std::size_t failing = 0; failing < kSetterCalls.size(); ++failing) {
+    SCOPED_TRACE(kSetterCalls[failing]);
     platform_.ledger().calls.clear();
     auto& type = created_output_type();
-    type.fail(kOutputKeys[failing], E_INVALIDARG);
+    type.fail(kOutputAttributes[failing].key, E_INVALIDARG);
     EXPECT_EQ(outcome_text(run_probe(std::nullopt)),
               "Failed to configure MFT output media type: The parameter is incorrect. "
               "(0x80070057)");
     Calls expected = {"MFCreateMediaType"};
-    expected.insert(expected.end(), kOutputAttributes.begin(),
-                    kOutputAttributes.begin() + static_cast<std::ptrdiff_t>(failing) + 1);
+    expected.insert(expected.end(), kSetterCalls.begin(),
+                    kSetterCalls.begin() + static_cast<std::ptrdiff_t>(failing) + 1);
     EXPECT_EQ(output_calls(), expected);
     EXPECT_TRUE(released_in_order({"output type", "encoder transform"}));
   }

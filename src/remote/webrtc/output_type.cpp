@@ -4,9 +4,9 @@
 #include <utility>
 #include <variant>
 
-#include "platform/media_foundation_guids.h"
 #include "platform/platform_error.h"
 #include "remote/webrtc/failure_message.h"
+#include "remote/webrtc/output_attributes.h"
 
 namespace velkaron::probe {
 namespace {
@@ -14,31 +14,6 @@ namespace {
 constexpr std::string_view kCreateFailed = "MFCreateMediaType(output) failed: ";
 constexpr std::string_view kConfigureFailed = "Failed to configure MFT output media type: ";
 constexpr std::string_view kSetOutputTypeFailed = "MFT SetOutputType(H264) failed: ";
-
-// Two 32-bit halves of a size or ratio attribute: the first in the upper half.
-constexpr UINT64 pack_halves(UINT32 upper, UINT32 lower) noexcept {
-  return (UINT64{upper} << 32) | lower;
-}
-
-// One attribute of the output type; the value's type chooses the setter.
-struct OutputAttribute {
-  const GUID& key;
-  std::variant<GUID, UINT64, UINT32> value;
-};
-
-constexpr UINT32 kInterlaceProgressive = 2;  // MFVideoInterlace_Progressive
-constexpr UINT32 kH264ProfileMain = 77;      // eAVEncH264VProfile_Main
-
-// Set in this order; the first failure stops the rest.
-constexpr OutputAttribute kOutputAttributes[] = {
-    {mf::MF_MT_MAJOR_TYPE, mf::MFMediaType_Video},      // video
-    {mf::MF_MT_SUBTYPE, mf::MFVideoFormat_H264},        // H.264
-    {mf::MF_MT_FRAME_SIZE, pack_halves(1920, 1080)},    // width, height
-    {mf::MF_MT_FRAME_RATE, pack_halves(60, 1)},         // frames per second, as a ratio
-    {mf::MF_MT_AVG_BITRATE, UINT32{10'000'000}},        // bits per second
-    {mf::MF_MT_INTERLACE_MODE, kInterlaceProgressive},  // progressive
-    {mf::MF_MT_MPEG2_PROFILE, kH264ProfileMain},        // Main profile
-};
 
 // The setter of IMFAttributes that takes the value's type.
 HRESULT set_attribute(IMFMediaType& type, const OutputAttribute& attribute) {

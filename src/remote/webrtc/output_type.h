@@ -18,9 +18,9 @@ struct ConfiguredEncoder {
   platform::com_ptr<IMFMediaType> output_type;
 };
 
-// Creates the output type (1920x1080 at 60/1 frames per second, 10,000,000
-// bit/s, progressive, Main profile) and applies it with SetOutputType. The
-// error is the run's message.
+// Creates the output type, sets kOutputAttributes on it (1920x1080 at 60
+// frames per second, 10 Mbit/s, progressive, Main profile) and applies it with
+// SetOutputType. The error is the run's message.
 std::expected<ConfiguredEncoder, std::string> set_output_type(ActivatedEncoder encoder);
 
 }  // namespace velkaron::probe

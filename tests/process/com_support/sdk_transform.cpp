@@ -1,6 +1,11 @@
 #include "sdk_transform.h"
 
+#include <iterator>
+#include <string>
+#include <variant>
+
 #include "platform/com_ptr.h"
+#include "remote/webrtc/output_attributes.h"
 #include "tracked_media_type.h"
 
 namespace velkaron::wine_test {
@@ -14,37 +19,34 @@ class TransformAttributes final : public AttributeStore<IMFAttributes> {
   TransformAttributes() : AttributeStore<IMFAttributes>("transform-attributes") {}
 };
 
-// What the probe set as output type, read back through the type's own store.
-std::string describe_type(IMFMediaType* type) {
-  std::string text;
-  const auto add_guid = [&](const char* label, const GUID& key) {
+// Whether the type holds the attribute with the probe's value for it.
+bool holds(IMFMediaType& type, const probe::OutputAttribute& attribute) {
+  if (const auto* guid = std::get_if<GUID>(&attribute.value)) {
     GUID value{};
-    text += std::string(" ") + label + "=";
-    text += SUCCEEDED(type->GetGUID(key, &value)) ? guid_name(value) : "?";
-  };
-  const auto add_number = [&](const char* label, const GUID& key, bool wide) {
-    text += std::string(" ") + label + "=";
-    if (wide) {
-      UINT64 value = 0;
-      text += SUCCEEDED(type->GetUINT64(key, &value))
-                  ? std::to_string(value >> 32) + ":" + std::to_string(value & 0xFFFFFFFFu)
-                  : "?";
-    } else {
-      UINT32 value = 0;
-      text += SUCCEEDED(type->GetUINT32(key, &value)) ? std::to_string(value) : "?";
-    }
-  };
-  add_guid("major", mf::MF_MT_MAJOR_TYPE);
-  add_guid("subtype", mf::MF_MT_SUBTYPE);
-  add_number("size", mf::MF_MT_FRAME_SIZE, true);
-  add_number("rate", mf::MF_MT_FRAME_RATE, true);
-  add_number("bitrate", mf::MF_MT_AVG_BITRATE, false);
-  add_number("interlace", mf::MF_MT_INTERLACE_MODE, false);
-  add_number("profile", mf::MF_MT_MPEG2_PROFILE, false);
+    return SUCCEEDED(type.GetGUID(attribute.key, &value)) && same_guid(value, *guid);
+  }
+  if (const auto* wide = std::get_if<UINT64>(&attribute.value)) {
+    UINT64 value = 0;
+    return SUCCEEDED(type.GetUINT64(attribute.key, &value)) && value == *wide;
+  }
+  UINT32 value = 0;
+  return SUCCEEDED(type.GetUINT32(attribute.key, &value)) &&
+         value == *std::get_if<UINT32>(&attribute.value);
+}
+
+// What the probe set as output type, read back through the type's own store
+// and held against the probe's table: each attribute with its value and
+// nothing else, or the keys that differ.
+std::string describe_type(IMFMediaType& type) {
+  std::string differing;
+  for (const auto& attribute : probe::kOutputAttributes) {
+    if (!holds(type, attribute)) differing += " " + guid_name(attribute.key);
+  }
   UINT32 count = 0;
-  text += " count=";
-  text += SUCCEEDED(type->GetCount(&count)) ? std::to_string(count) : "?";
-  return text;
+  if (FAILED(type.GetCount(&count)) || count != std::size(probe::kOutputAttributes)) {
+    differing += " count=" + std::to_string(count);
+  }
+  return differing.empty() ? " type=the fixed output type" : " type differs:" + differing;
 }
 
 class SdkTransform final : public TrackedObject<IMFTransform> {
@@ -74,7 +76,7 @@ class SdkTransform final : public TrackedObject<IMFTransform> {
     if (!alive("SetOutputType")) return E_UNEXPECTED;
     std::string call =
         "SetOutputType(stream " + std::to_string(stream) + ", flags " + std::to_string(flags) + ")";
-    if (type != nullptr) call += describe_type(type);
+    if (type != nullptr) call += describe_type(*type);
     if (script_.set_output.failed()) return recorded(call, answer(script_.set_output));
     if (type == nullptr || stream != 0) return recorded(call, E_INVALIDARG);
     // Like a real transform, keep the type in force until the transform goes.
