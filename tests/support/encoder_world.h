@@ -37,6 +37,8 @@ inline ErrorText restricted(std::u16string description, std::u16string details,
 
 // What one call answers: its status, the error information a failure leaves,
 // and, for a call that delivers an object, whether a success delivers none.
+// Natively, a success other than S_OK is answered as given too, and an
+// attribute read that answers one does so in place of the value.
 struct Answer {
   HRESULT status = S_OK;
   std::optional<ErrorText> error;
@@ -61,6 +63,9 @@ struct Text {
 struct InputType {
   GUID subtype{};
   Answer subtype_read;  // GetGUID(MF_MT_SUBTYPE)
+  // GetInputAvailableType at this index; a failure or no object instead of
+  // the type. Played by the native shell only.
+  Answer offer;
 };
 
 struct Encoder {
@@ -81,7 +86,7 @@ struct Encoder {
   Answer inputs_end = fails(MF_E_NO_MORE_TYPES);
 
   Encoder& offers(std::initializer_list<GUID> subtypes) {
-    for (const GUID& subtype : subtypes) inputs.push_back({subtype, {}});
+    for (const GUID& subtype : subtypes) inputs.push_back({subtype, {}, {}});
     return *this;
   }
 };
