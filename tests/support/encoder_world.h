@@ -63,9 +63,7 @@ struct Text {
 struct InputType {
   GUID subtype{};
   Answer subtype_read;  // GetGUID(MF_MT_SUBTYPE)
-  // GetInputAvailableType at this index; a failure or no object instead of
-  // the type. Played by the native shell only.
-  Answer offer;
+  Answer offer;  // GetInputAvailableType at this index: a failure or no object instead of the type
 };
 
 struct Encoder {
