@@ -66,13 +66,18 @@ class Decoder {
     return velkaron::fuzz::units_from(input_, most, kSpecial);
   }
 
+  // Error information's text, sometimes absent.
+  std::optional<std::u16string> text() {
+    if (rarely(4)) return std::nullopt;
+    return units(12);
+  }
+
   // A status, with error information left on the thread by a failure; or no object.
   world::Answer answer(bool may_deliver_none = false) {
     if (may_deliver_none && rarely(8)) return world::no_object();
     world::Answer made{status(), std::nullopt, false};
     if (made.failed() && input_.ConsumeBool()) {
-      made.error = input_.ConsumeBool() ? world::described(units(12))
-                                        : world::restricted(units(12), units(12), units(12));
+      made.error = world::ErrorText{text(), input_.ConsumeBool(), text(), text()};
     }
     return made;
   }

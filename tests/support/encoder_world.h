@@ -16,13 +16,14 @@
 namespace velkaron::test_support::world {
 
 // Error information that a failing call leaves on the thread.
+// An absent text is delivered as a null string.
 struct ErrorText {
-  std::u16string description;  // IErrorInfo::GetDescription
+  std::optional<std::u16string> description;  // IErrorInfo::GetDescription
   // When set, the object also answers IRestrictedErrorInfo, whose
   // GetErrorDetails gives the two texts below.
   bool restricted = false;
-  std::u16string details;
-  std::u16string restricted_description;
+  std::optional<std::u16string> details;
+  std::optional<std::u16string> restricted_description;
 };
 
 // A plain IErrorInfo with this description.
