@@ -95,7 +95,7 @@ velkaron::test_support::world::World bench_world(std::uint32_t input_types) {
   auto encoder = velkaron::test_support::world::named(u"Bench H264 Encoder MFT", kClsid);
   encoder.async = 1;
   for (std::uint32_t i = 0; i < input_types; ++i) {
-    encoder.inputs.push_back({kSubtypes[i % std::size(kSubtypes)], {}});
+    encoder.inputs.push_back({kSubtypes[i % std::size(kSubtypes)], {}, {}});
   }
   velkaron::test_support::world::World world;
   world.encoders.push_back(std::move(encoder));

@@ -1,56 +1,52 @@
-// The whole probe on a scripted platform that the input writes: the frame's statuses, what
-// MFTEnumEx delivers (null entries, null arrays), every name, CLSID, activation, attribute
-// store, output type and input type, each call's status, success without an object, error
-// information on the thread and the system's texts. Whatever the platform does, the run ends
-// with a report of the documented shape or exactly one message, both valid UTF-8; COM and
-// Media Foundation are each started and stopped once, in order; and the ledger shows every
-// reference released exactly once, every Media Foundation object before MFShutdown, and every
-// block of platform memory freed.
+// The whole probe on a scripted platform that the input writes as an encoder world: the frame's
+// statuses, what MFTEnumEx delivers (null entries, no array), every name, CLSID, activation,
+// attribute store, output type and input type, each call's status (successes other than S_OK
+// included), success without an object, error information on the thread and the system's texts.
+// Whatever the platform does, the run ends with a report of the documented shape or exactly one
+// message, both valid UTF-8; COM and Media Foundation are each started and stopped once, in
+// order; and the ledger shows every reference released exactly once, every Media Foundation
+// object before MFShutdown, and every block of platform memory freed.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <functional>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
+#include "encoder_world.h"
 #include "fuzz_check.h"
 #include "fuzz_text.h"
 #include "platform/media_foundation_guids.h"
 #include "platform/wide_text.h"
 #include "remote/webrtc/run_probe.h"
 #include "report/pretty_json.h"
-#include "scripted_platform.h"
+#include "scripted_world.h"
 
 namespace {
 
 namespace mf = velkaron::probe::mf;
+namespace world = velkaron::test_support::world;
 using velkaron::report::JsonValue;
 using velkaron::report::ReportObject;
-using velkaron::test_support::ScriptedActivate;
-using velkaron::test_support::ScriptedAttributeStore;
-using velkaron::test_support::ScriptedErrorInfo;
-using velkaron::test_support::ScriptedMediaType;
-using velkaron::test_support::ScriptedPlatform;
-using velkaron::test_support::ScriptedRestrictedErrorInfo;
-using velkaron::test_support::ScriptedTransform;
 
 constexpr std::size_t kMaxEncoders = 6;
 constexpr std::size_t kMaxInputTypes = 12;
 
-class Machine {
+class Decoder {
  public:
-  explicit Machine(FuzzedDataProvider& input) : input_(input) {}
+  explicit Decoder(FuzzedDataProvider& input) : input_(input) {}
+
+  // True one time in `odds` (never once the input is used up).
+  bool rarely(int odds) { return input_.ConsumeIntegralInRange<int>(1, odds) == odds; }
 
   // Mostly success (and success when the input is used up), else any status.
   HRESULT status() {
-    if (input_.ConsumeIntegralInRange<int>(0, 5) != 5) return S_OK;
+    if (!rarely(6)) return S_OK;
     constexpr HRESULT kStatuses[] = {S_FALSE,
                                      E_FAIL,
                                      E_NOTIMPL,
@@ -70,6 +66,22 @@ class Machine {
     return velkaron::fuzz::units_from(input_, most, kSpecial);
   }
 
+  // Error information's text, sometimes absent.
+  std::optional<std::u16string> text() {
+    if (rarely(4)) return std::nullopt;
+    return units(12);
+  }
+
+  // A status, with error information left on the thread by a failure; or no object.
+  world::Answer answer(bool may_deliver_none = false) {
+    if (may_deliver_none && rarely(8)) return world::no_object();
+    world::Answer made{status(), std::nullopt, false};
+    if (made.failed() && input_.ConsumeBool()) {
+      made.error = world::ErrorText{text(), input_.ConsumeBool(), text(), text()};
+    }
+    return made;
+  }
+
   GUID guid() {
     GUID value{};
     value.Data1 = input_.ConsumeIntegral<std::uint32_t>();
@@ -82,152 +94,72 @@ class Machine {
   GUID subtype() {
     const GUID kKnown[] = {mf::MFVideoFormat_NV12, mf::MFVideoFormat_YUY2, mf::MFVideoFormat_RGB32,
                            mf::MFVideoFormat_ARGB32, mf::MFVideoFormat_H264};
-    if (input_.ConsumeIntegralInRange<int>(0, 3) == 3) return guid();
+    if (rarely(4)) return guid();
     return kKnown[input_.ConsumeIntegralInRange<std::size_t>(0, std::size(kKnown) - 1)];
   }
 
-  // An error-information object, or none.
-  ScriptedErrorInfo* error_info() {
-    if (!input_.ConsumeBool()) return nullptr;
-    auto& info = platform.make<ScriptedErrorInfo>("error info " + std::to_string(++made_));
-    if (input_.ConsumeBool()) info.description = units(12);
-    if (input_.ConsumeBool()) {
-      auto& restricted = platform.make<ScriptedRestrictedErrorInfo>("restricted error info " +
-                                                                    std::to_string(made_));
-      if (input_.ConsumeBool()) restricted.description = units(12);
-      if (input_.ConsumeBool()) restricted.restricted_description = units(12);
-      if (input_.ConsumeBool()) restricted.capability_sid = units(4);
-      info.restricted = &restricted;
+  world::Encoder encoder() {
+    world::Encoder made;
+    if (rarely(8)) return world::null_entry();
+    if (!rarely(8)) {
+      constexpr std::u16string_view kNames[] = {u"NVIDIA H.264 Encoder MFT",
+                                                u"Intel\u00AE Quick Sync Video H.264 Encoder MFT",
+                                                u"AMDh264Encoder", u"Microsoft H264 Encoder"};
+      std::u16string name = input_.ConsumeBool()
+                                ? std::u16string(kNames[input_.ConsumeIntegralInRange<int>(0, 3)])
+                                : units(24);
+      std::optional<UINT32> reported;
+      if (rarely(6)) reported = input_.ConsumeIntegral<UINT32>();
+      made.name = world::Text{std::move(name), reported};
     }
-    return &info;
-  }
-
-  // A scripted call that returns `result`, with error information put on the thread when it fails.
-  std::function<HRESULT()> returning(HRESULT result) {
-    ScriptedErrorInfo* info = result < 0 ? error_info() : nullptr;
-    return [this, result, info] { return platform.fail_with(result, info); };
-  }
-
-  void attribute_failure(auto& attributes, const GUID& key) {
-    if (const HRESULT result = status(); result != S_OK) attributes.fail(key, result);
-  }
-
-  ScriptedMediaType& media_type(const std::string& name) {
-    auto& type = platform.make<ScriptedMediaType>(name);
-    if (input_.ConsumeIntegralInRange<int>(0, 7) != 7) type.set(mf::MF_MT_SUBTYPE, subtype());
-    attribute_failure(type, mf::MF_MT_SUBTYPE);
-    return type;
-  }
-
-  ScriptedTransform& transform(const std::string& name) {
-    auto& made = platform.make<ScriptedTransform>(name);
-    made.get_attributes_status = status();
-    if (input_.ConsumeIntegralInRange<int>(0, 7) != 7) {
-      auto& store = platform.make<ScriptedAttributeStore>(name + " attributes");
-      if (input_.ConsumeIntegralInRange<int>(0, 3) != 3) {
-        store.set(mf::MF_TRANSFORM_ASYNC, input_.ConsumeIntegralInRange<UINT32>(0, 2));
-      }
-      attribute_failure(store, mf::MF_TRANSFORM_ASYNC);
-      attribute_failure(store, mf::MF_TRANSFORM_ASYNC_UNLOCK);
-      made.attributes = &store;
-    }
-    made.set_output_type_status = status();
+    made.name_read = answer();
+    if (!rarely(8)) made.clsid = guid();
+    made.clsid_read = answer();
+    made.activation = answer(true);
+    made.shutdown_object = answer();
+    made.attributes = answer(true);
+    if (!rarely(4)) made.async = input_.ConsumeIntegralInRange<UINT32>(0, 2);
+    made.async_read = answer();
+    made.unlock = answer();
+    made.set_output = answer();
     const std::size_t types = input_.ConsumeIntegralInRange<std::size_t>(0, kMaxInputTypes);
     for (std::size_t i = 0; i < types; ++i) {
-      made.input_types.push_back(input_.ConsumeIntegralInRange<int>(0, 9) == 9
-                                     ? nullptr
-                                     : &media_type(name + " input " + std::to_string(i)));
+      world::InputType type{subtype(), {status(), std::nullopt, false}, {}};
+      if (rarely(8)) type.subtype_read = world::fails(MF_E_ATTRIBUTENOTFOUND);
+      if (rarely(10)) type.offer = rarely(2) ? world::no_object() : world::fails(status());
+      made.inputs.push_back(type);
     }
-    if (input_.ConsumeIntegralInRange<int>(0, 7) == 7) made.end_status = status();
-    if (input_.ConsumeIntegralInRange<int>(0, 7) == 7) {
-      made.fail_at = input_.ConsumeIntegralInRange<DWORD>(0, kMaxInputTypes);
-      made.fail_status = status();
+    if (rarely(8)) made.inputs_end = answer(true);
+    return made;
+  }
+
+  world::World encoder_world() {
+    world::World made;
+    made.startup = answer();
+    made.shutdown = answer();
+    made.enumeration = answer();
+    made.count_without_array = rarely(10);
+    const std::size_t count = input_.ConsumeIntegralInRange<std::size_t>(0, kMaxEncoders);
+    for (std::size_t i = 0; i < count; ++i) made.encoders.push_back(encoder());
+    made.media_type = answer(true);
+    for (const GUID& key :
+         {mf::MF_MT_MAJOR_TYPE, mf::MF_MT_SUBTYPE, mf::MF_MT_FRAME_SIZE, mf::MF_MT_FRAME_RATE,
+          mf::MF_MT_AVG_BITRATE, mf::MF_MT_INTERLACE_MODE, mf::MF_MT_MPEG2_PROFILE}) {
+      if (rarely(16)) made.output_type_refuses.emplace_back(key, answer());
     }
     return made;
   }
 
-  ScriptedActivate* activation(std::size_t position) {
-    if (input_.ConsumeIntegralInRange<int>(0, 7) == 7) return nullptr;
-    const std::string name = "activate " + std::to_string(position);
-    auto& made = platform.make<ScriptedActivate>(name);
-    if (input_.ConsumeIntegralInRange<int>(0, 7) != 7) {
-      constexpr std::u16string_view kNames[] = {u"NVIDIA H.264 Encoder MFT",
-                                                u"Intel\u00AE Quick Sync Video H.264 Encoder MFT",
-                                                u"AMDh264Encoder", u"Microsoft H264 Encoder"};
-      std::u16string friendly =
-          input_.ConsumeBool()
-              ? std::u16string(kNames[input_.ConsumeIntegralInRange<std::size_t>(0, 3)])
-              : units(24);
-      std::optional<UINT32> reported;
-      if (input_.ConsumeIntegralInRange<int>(0, 5) == 5)
-        reported = input_.ConsumeIntegral<UINT32>();
-      made.set(mf::MFT_FRIENDLY_NAME_Attribute, ScriptedActivate::Text{friendly, reported});
+  // The system's texts: none, a fixed one, or any.
+  std::optional<std::u16string> system_text() {
+    switch (input_.ConsumeIntegralInRange<int>(0, 2)) {
+      case 0:
+        return std::nullopt;
+      case 1:
+        return u"Call failed.\r\n";
+      default:
+        return units(16);
     }
-    attribute_failure(made, mf::MFT_FRIENDLY_NAME_Attribute);
-    if (input_.ConsumeIntegralInRange<int>(0, 7) != 7)
-      made.set(mf::MFT_TRANSFORM_CLSID_Attribute, guid());
-    attribute_failure(made, mf::MFT_TRANSFORM_CLSID_Attribute);
-    made.activate_status = status();
-    if (input_.ConsumeIntegralInRange<int>(0, 7) != 7)
-      made.transform = &transform(name + " transform");
-    return &made;
-  }
-
-  void script() {
-    auto& script = platform.script();
-    co_initialize_status = status();
-    mf_startup_status = status();
-    script.co_initialize_ex = returning(co_initialize_status);
-    script.mf_startup = returning(mf_startup_status);
-    script.mf_shutdown = returning(status());
-
-    const auto enumeration = returning(status());
-    enum class Array { Normal, Null, EmptyButAllocated };
-    const auto array = static_cast<Array>(input_.ConsumeIntegralInRange<int>(0, 9) == 9
-                                              ? input_.ConsumeIntegralInRange<int>(1, 2)
-                                              : 0);
-    std::vector<ScriptedActivate*> activates;
-    const std::size_t count = input_.ConsumeIntegralInRange<std::size_t>(0, kMaxEncoders);
-    for (std::size_t i = 0; i < count; ++i) activates.push_back(activation(i));
-    script.mft_enum_ex = [enumeration, array, activates](IMFActivate*** out, UINT32* out_count) {
-      const HRESULT result = enumeration();
-      if (result < 0) return result;
-      if (array == Array::Null) {
-        *out_count = static_cast<UINT32>(activates.size());
-        return result;
-      }
-      const std::size_t handed = array == Array::EmptyButAllocated ? 0 : activates.size();
-      auto* slots = static_cast<IMFActivate**>(CoTaskMemAlloc((handed + 1) * sizeof(IMFActivate*)));
-      for (std::size_t i = 0; i < handed; ++i) {
-        slots[i] = activates[i] != nullptr ? activates[i]->hand_out() : nullptr;
-      }
-      *out = slots;
-      *out_count = static_cast<UINT32>(handed);
-      return result;
-    };
-
-    const HRESULT created = status();
-    ScriptedMediaType* output = nullptr;
-    if (input_.ConsumeIntegralInRange<int>(0, 7) != 7) {
-      output = &platform.make<ScriptedMediaType>("output type");
-      for (const GUID& key :
-           {mf::MF_MT_MAJOR_TYPE, mf::MF_MT_SUBTYPE, mf::MF_MT_FRAME_SIZE, mf::MF_MT_FRAME_RATE,
-            mf::MF_MT_AVG_BITRATE, mf::MF_MT_INTERLACE_MODE, mf::MF_MT_MPEG2_PROFILE}) {
-        if (input_.ConsumeIntegralInRange<int>(0, 15) == 15) attribute_failure(*output, key);
-      }
-    }
-    script.create_media_type = [created, output](IMFMediaType** type) {
-      if (created < 0) return created;
-      *type = output != nullptr ? output->hand_out() : nullptr;
-      return created;
-    };
-
-    const int texts = input_.ConsumeIntegralInRange<int>(0, 2);
-    const std::u16string text = texts == 2 ? units(16) : std::u16string(u"Call failed.\r\n");
-    script.system_message = [texts, text](DWORD, bool) -> std::optional<std::u16string> {
-      if (texts == 0) return std::nullopt;
-      return text;
-    };
   }
 
   std::optional<std::string> selector() {
@@ -240,13 +172,8 @@ class Machine {
         kSelectors[input_.ConsumeIntegralInRange<std::size_t>(0, std::size(kSelectors) - 1)]);
   }
 
-  ScriptedPlatform platform;
-  HRESULT co_initialize_status = S_OK;
-  HRESULT mf_startup_status = S_OK;
-
  private:
   FuzzedDataProvider& input_;
-  int made_ = 0;
 };
 
 bool valid_utf8(std::string_view text) {
@@ -294,9 +221,16 @@ void check_report(const JsonValue& report, const std::optional<std::string>& sel
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider input(data, size);
-  Machine machine(input);
-  machine.script();
-  const std::optional<std::string> selector = machine.selector();
+  Decoder decoder(input);
+  const HRESULT co_initialize = decoder.status();
+  const world::World encoders = decoder.encoder_world();
+  const std::optional<std::u16string> system_text = decoder.system_text();
+  const std::optional<std::string> selector = decoder.selector();
+
+  velkaron::test_support::ScriptedPlatform platform;
+  velkaron::test_support::play(platform, encoders);
+  platform.script().co_initialize_ex = [co_initialize] { return co_initialize; };
+  platform.script().system_message = [&system_text](DWORD, bool) { return system_text; };
 
   const velkaron::probe::ProbeOutcome outcome = velkaron::probe::run_probe(selector);
 
@@ -308,10 +242,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(valid_utf8(outcome.error()));
   }
 
-  const std::vector<std::string> calls = machine.platform.ledger().calls;
+  const std::vector<std::string> calls = platform.ledger().calls;
   FUZZ_CHECK(count_of(calls, "CoInitializeEx") == 1);
-  const bool com = machine.co_initialize_status >= 0;
-  const bool media_foundation = com && machine.mf_startup_status >= 0;
+  const bool com = co_initialize >= 0;
+  const bool media_foundation = com && !encoders.startup.failed();
   FUZZ_CHECK(count_of(calls, "MFStartup") == (com ? 1u : 0u));
   FUZZ_CHECK(count_of(calls, "CoUninitialize") == (com ? 1u : 0u));
   FUZZ_CHECK(count_of(calls, "MFShutdown") == (media_foundation ? 1u : 0u));
@@ -320,8 +254,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   IErrorInfo* left = nullptr;
   if (GetErrorInfo(0, &left) == S_OK && left != nullptr) left->Release();
 
-  const ::testing::AssertionResult released =
-      machine.platform.released_exactly_once_before_shutdown();
+  const ::testing::AssertionResult released = platform.released_exactly_once_before_shutdown();
   if (!released) std::fprintf(stderr, "%s\n", released.message());
   FUZZ_CHECK(released);
   return 0;

@@ -16,13 +16,14 @@
 namespace velkaron::test_support::world {
 
 // Error information that a failing call leaves on the thread.
+// An absent text is delivered as a null string.
 struct ErrorText {
-  std::u16string description;  // IErrorInfo::GetDescription
+  std::optional<std::u16string> description;  // IErrorInfo::GetDescription
   // When set, the object also answers IRestrictedErrorInfo, whose
   // GetErrorDetails gives the two texts below.
   bool restricted = false;
-  std::u16string details;
-  std::u16string restricted_description;
+  std::optional<std::u16string> details;
+  std::optional<std::u16string> restricted_description;
 };
 
 // A plain IErrorInfo with this description.
@@ -37,6 +38,8 @@ inline ErrorText restricted(std::u16string description, std::u16string details,
 
 // What one call answers: its status, the error information a failure leaves,
 // and, for a call that delivers an object, whether a success delivers none.
+// Natively, a success other than S_OK is answered as given too, and an
+// attribute read that answers one does so in place of the value.
 struct Answer {
   HRESULT status = S_OK;
   std::optional<ErrorText> error;
@@ -61,6 +64,7 @@ struct Text {
 struct InputType {
   GUID subtype{};
   Answer subtype_read;  // GetGUID(MF_MT_SUBTYPE)
+  Answer offer;  // GetInputAvailableType at this index: a failure or no object instead of the type
 };
 
 struct Encoder {
@@ -81,7 +85,7 @@ struct Encoder {
   Answer inputs_end = fails(MF_E_NO_MORE_TYPES);
 
   Encoder& offers(std::initializer_list<GUID> subtypes) {
-    for (const GUID& subtype : subtypes) inputs.push_back({subtype, {}});
+    for (const GUID& subtype : subtypes) inputs.push_back({subtype, {}, {}});
     return *this;
   }
 };

@@ -270,13 +270,15 @@ class ScriptedTransform : public Scripted<IMFTransform> {
     if (index >= offered->size()) return end_status.raise();
     if (reused->references() != 0) substitute::ledger().fault("two input types held at once");
     const world::InputType& input = (*offered)[index];
+    *type = nullptr;
+    if (input.offer.failed() || input.offer.no_object) return input.offer.status;
     reused->set(probe::mf::MF_MT_SUBTYPE, input.subtype);
     reused->failures.clear();
-    if (input.subtype_read.failed()) {
+    if (input.subtype_read.status != S_OK) {
       reused->fail(probe::mf::MF_MT_SUBTYPE, input.subtype_read.status);
     }
     *type = reused->hand_out();
-    return S_OK;
+    return input.offer.status;
   }
 };
 

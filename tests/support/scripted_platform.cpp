@@ -4,8 +4,8 @@
 
 namespace velkaron::test_support {
 
-void ScriptedPlatform::enumerate(std::vector<ScriptedActivate*> activates) {
-  script().mft_enum_ex = [activates](IMFActivate*** array, UINT32* count) {
+void ScriptedPlatform::enumerate(std::vector<ScriptedActivate*> activates, HRESULT status) {
+  script().mft_enum_ex = [activates, status](IMFActivate*** array, UINT32* count) {
     auto* slots =
         static_cast<IMFActivate**>(CoTaskMemAlloc(activates.size() * sizeof(IMFActivate*)));
     for (std::size_t i = 0; i < activates.size(); ++i) {
@@ -14,7 +14,7 @@ void ScriptedPlatform::enumerate(std::vector<ScriptedActivate*> activates) {
     }
     *array = slots;
     *count = static_cast<UINT32>(activates.size());
-    return S_OK;
+    return status;
   };
 }
 

@@ -41,8 +41,8 @@ class ScriptedPlatform {
   substitute::Ledger& ledger() const { return substitute::ledger(); }
 
   // MFTEnumEx delivers these activation objects (null entries allowed) in a
-  // task-allocator array, as the platform does.
-  void enumerate(std::vector<ScriptedActivate*> activates);
+  // task-allocator array, as the platform does, answering `status`.
+  void enumerate(std::vector<ScriptedActivate*> activates, HRESULT status = S_OK);
 
   // The status a scripted call returns after putting `info` on the thread.
   HRESULT fail_with(HRESULT status, ScriptedErrorInfo* info);

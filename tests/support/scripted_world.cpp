@@ -78,7 +78,7 @@ class Player {
 
   template <class Store>
   void fail(Store& store, const GUID& key, const world::Answer& answer, const std::string& owner) {
-    if (answer.failed()) store.fail(key, status(answer, owner));
+    if (answer.status != S_OK) store.fail(key, status(answer, owner));
   }
 
   ScriptedPlatform& platform_;
@@ -107,21 +107,21 @@ PlayedWorld play(ScriptedPlatform& platform, const world::World& world) {
     script.mft_enum_ex = [failure](IMFActivate***, UINT32*) { return failure(); };
   } else if (world.count_without_array) {
     const auto count = static_cast<UINT32>(world.encoders.size());
-    script.mft_enum_ex = [count](IMFActivate***, UINT32* out) {
+    script.mft_enum_ex = [count, answer = world.enumeration.status](IMFActivate***, UINT32* out) {
       *out = count;
-      return S_OK;
+      return answer;
     };
   } else {
-    platform.enumerate(played.activations);
+    platform.enumerate(played.activations, world.enumeration.status);
   }
   if (world.media_type.failed()) {
     const auto failure = answering(platform, player.status(world.media_type, "MFCreateMediaType"));
     script.create_media_type = [failure](IMFMediaType**) { return failure(); };
   } else {
     ScriptedMediaType* created = world.media_type.no_object ? nullptr : &player.output_type(world);
-    script.create_media_type = [created](IMFMediaType** type) {
+    script.create_media_type = [created, answer = world.media_type.status](IMFMediaType** type) {
       *type = created != nullptr ? created->hand_out() : nullptr;
-      return S_OK;
+      return answer;
     };
   }
   return played;

@@ -5,7 +5,7 @@
 // them. Encoder i's objects are "encoder i", "encoder i transform", "encoder i
 // attributes" and "encoder i input"; the created type is "output type".
 // Natively, error information is left by the calls that fail with it, except a
-// subtype read, which answers its status alone.
+// subtype read and an input type's offer, which answer their status alone.
 
 #include <vector>
 

@@ -149,7 +149,7 @@ TEST_F(BadInputProbe, AHundredThousandInputTypesAreAllReportedOneAtATime) {
   test_support::world::World world;
   auto& encoder =
       world.encoders.emplace_back(test_support::world::named(u"NVIDIA H.264 Encoder MFT", kClsidA));
-  for (std::size_t i = 0; i < kTypes; ++i) encoder.inputs.push_back({kSubtypes[i % 3], {}});
+  for (std::size_t i = 0; i < kTypes; ++i) encoder.inputs.push_back({kSubtypes[i % 3], {}, {}});
   test_support::play(platform_, world);
   // The shell hands out one media type for every index and faults a second one held at once;
   // a hundred thousand calls in the ledger would only slow the test.

@@ -2,6 +2,8 @@
 
 #include <oleauto.h>
 
+#include <optional>
+
 #include "event_record.h"
 #include "known_guids.h"
 #include "platform/com_ptr.h"
@@ -10,9 +12,10 @@
 namespace velkaron::wine_test {
 namespace {
 
-BSTR allocate_text(const std::u16string& text) {
-  return SysAllocStringLen(reinterpret_cast<const wchar_t*>(text.data()),
-                           static_cast<UINT>(text.size()));
+BSTR allocate_text(const std::optional<std::u16string>& text) {
+  if (!text) return nullptr;
+  return SysAllocStringLen(reinterpret_cast<const wchar_t*>(text->data()),
+                           static_cast<UINT>(text->size()));
 }
 
 // One object behind two interfaces; the counting is shared, so a reference

@@ -95,6 +95,8 @@ class SdkTransform final : public TrackedObject<IMFTransform> {
     if (stream != 0) return recorded(call, kInvalidStreamNumber);
     if (index < script_.inputs.size()) {
       const auto& input = script_.inputs[index];
+      if (input.offer.failed()) return recorded(call, answer(input.offer));
+      if (input.offer.no_object) return recorded(call + " (no object)", S_OK);
       auto* offered = new TrackedMediaType("input-type");
       offered->store(mf::MF_MT_MAJOR_TYPE, mf::MFMediaType_Video);
       offered->store(mf::MF_MT_SUBTYPE, input.subtype);
