@@ -23,6 +23,7 @@
 #include "fuzz_text.h"
 #include "platform/media_foundation_guids.h"
 #include "platform/wide_text.h"
+#include "remote/webrtc/output_attributes.h"
 #include "remote/webrtc/run_probe.h"
 #include "report/pretty_json.h"
 #include "scripted_world.h"
@@ -142,10 +143,8 @@ class Decoder {
     const std::size_t count = input_.ConsumeIntegralInRange<std::size_t>(0, kMaxEncoders);
     for (std::size_t i = 0; i < count; ++i) made.encoders.push_back(encoder());
     made.media_type = answer(true);
-    for (const GUID& key :
-         {mf::MF_MT_MAJOR_TYPE, mf::MF_MT_SUBTYPE, mf::MF_MT_FRAME_SIZE, mf::MF_MT_FRAME_RATE,
-          mf::MF_MT_AVG_BITRATE, mf::MF_MT_INTERLACE_MODE, mf::MF_MT_MPEG2_PROFILE}) {
-      if (rarely(16)) made.output_type_refuses.emplace_back(key, answer());
+    for (const auto& attribute : velkaron::probe::kOutputAttributes) {
+      if (rarely(16)) made.output_type_refuses.emplace_back(attribute.key, answer());
     }
     return made;
   }
