@@ -7,8 +7,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <utility>
 
+#include "platform/unique_any.h"
+#include "platform/wide_text.h"
 #include "wine_exit_noise.h"
 
 namespace velkaron::wine_test {
@@ -19,32 +20,10 @@ constexpr DWORD kLaunchFailed = 0xFFFFFFFF;
 // Far above any handle a freshly started process holds.
 const HANDLE kBogusHandle = reinterpret_cast<HANDLE>(std::uintptr_t{0x00BADBAC});
 
-// One owner per kernel handle of the launcher's own.
-class Handle {
- public:
-  Handle() = default;
-  explicit Handle(HANDLE handle) : handle_(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
-  Handle(Handle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-  Handle& operator=(Handle&& other) noexcept {
-    std::swap(handle_, other.handle_);
-    return *this;
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  ~Handle() { reset(); }
-
-  HANDLE get() const { return handle_; }
-  HANDLE* put() {
-    reset();
-    return &handle_;
-  }
-  void reset() {
-    if (handle_ != nullptr) ::CloseHandle(std::exchange(handle_, nullptr));
-  }
-
- private:
-  HANDLE handle_ = nullptr;
-};
+void close_handle(HANDLE handle) noexcept {
+  ::CloseHandle(handle);
+}
+using Handle = platform::unique_any<HANDLE, close_handle>;
 
 // A temporary file the child inherits as a standard stream; gone when closed.
 Handle capture_file() {
@@ -55,9 +34,10 @@ Handle capture_file() {
     return Handle();
   }
   SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-  return Handle(::CreateFileW(
+  const HANDLE file = ::CreateFileW(
       name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-      &inheritable, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+      &inheritable, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  return Handle(file == INVALID_HANDLE_VALUE ? nullptr : file);
 }
 
 // The write end of a pipe nobody will ever read: its read end is already closed.
@@ -72,7 +52,7 @@ Handle closed_pipe() {
 // Everything in the file from its start; the child has exited, so this ends.
 std::string read_all(const Handle& file) {
   std::string bytes;
-  if (file.get() == nullptr) return bytes;
+  if (!file) return bytes;
   ::SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN);
   char buffer[4096];
   DWORD read = 0;
@@ -164,7 +144,7 @@ ChildRun launch_once(const std::wstring& program, const std::wstring& command_li
       flags = DEBUG_ONLY_THIS_PROCESS;
       break;
   }
-  if (streams != ChildStreams::none && (out.get() == nullptr || err.get() == nullptr)) {
+  if (streams != ChildStreams::none && (!out || !err)) {
     ADD_FAILURE() << "cannot create the child's streams, error " << ::GetLastError();
     return {kLaunchFailed, {}, {}};
   }
@@ -219,14 +199,8 @@ ChildRun launch(const std::wstring& program, const std::wstring& command_line,
 }
 
 std::wstring windows_path(const std::string& path) {
-  std::wstring converted;
-  if (path.starts_with('/')) converted = L"Z:";
-  const int length =
-      ::MultiByteToWideChar(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
-  std::wstring units(static_cast<std::size_t>(length), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), units.data(),
-                        length);
-  for (const wchar_t unit : units) converted += unit == L'/' ? L'\\' : unit;
+  std::wstring converted = path.starts_with('/') ? L"Z:" : L"";
+  for (const wchar_t unit : platform::encode_utf16(path)) converted += unit == L'/' ? L'\\' : unit;
   return converted;
 }
 

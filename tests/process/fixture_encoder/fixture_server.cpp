@@ -35,10 +35,6 @@ class FixtureClassFactory final : public TrackedObject<IClassFactory> {
     if (same_guid(iid, test_support::kIidClassFactory)) return static_cast<IClassFactory*>(this);
     return TrackedObject::interface_for(iid);
   }
-  HRESULT recorded(const std::string& call, HRESULT status) const {
-    record_call(call, status);
-    return status;
-  }
 
   const FixtureEncoder& encoder_;
 };
@@ -59,14 +55,11 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, 
   const FixtureEncoder* encoder = find_fixture_encoder(clsid);
   const std::string call = "DllGetClassObject(" + guid_name(clsid) + ", " + guid_name(iid) + ")";
   if (encoder == nullptr || encoder->factory == FactoryBehaviour::NoClassObject) {
-    record_line(call + " -> " + hresult_text(CLASS_E_CLASSNOTAVAILABLE));
-    return CLASS_E_CLASSNOTAVAILABLE;
+    return record_result(call, CLASS_E_CLASSNOTAVAILABLE);
   }
   // Memory never returned: see TrackedObject.
   const velkaron::platform::com_ptr<FixtureClassFactory> factory(new FixtureClassFactory(*encoder));
-  const HRESULT status = factory->QueryInterface(iid, out);
-  record_line(call + " -> " + hresult_text(status));
-  return status;
+  return record_result(call, factory->QueryInterface(iid, out));
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
