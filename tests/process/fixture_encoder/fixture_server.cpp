@@ -24,8 +24,8 @@ class FixtureClassFactory final : public TrackedObject<IClassFactory> {
     *out = nullptr;
     const std::string call = "CreateInstance(" + guid_name(iid) + ")";
     if (outer != nullptr) return recorded(call, CLASS_E_NOAGGREGATION);
-    if (encoder_.factory == FactoryBehaviour::CreateFails) return recorded(call, E_OUTOFMEMORY);
-    const platform::com_ptr<IMFTransform> transform(make_sdk_transform(encoder_.transform));
+    if (encoder_.activation.failed()) return recorded(call, answer(encoder_.activation));
+    const platform::com_ptr<IMFTransform> transform(make_sdk_transform(encoder_));
     return recorded(call, transform->QueryInterface(iid, out));
   }
   HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
@@ -54,7 +54,7 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, 
   *out = nullptr;
   const FixtureEncoder* encoder = find_fixture_encoder(clsid);
   const std::string call = "DllGetClassObject(" + guid_name(clsid) + ", " + guid_name(iid) + ")";
-  if (encoder == nullptr || encoder->factory == FactoryBehaviour::NoClassObject) {
+  if (encoder == nullptr || encoder->activation.status == CLASS_E_CLASSNOTAVAILABLE) {
     return record_result(call, CLASS_E_CLASSNOTAVAILABLE);
   }
   // Memory never returned: see TrackedObject.

@@ -42,14 +42,14 @@ bool create_key(HKEY parent, const std::wstring& path, Key& key) {
                          nullptr) == ERROR_SUCCESS;
 }
 
-bool register_server(const FixtureEncoder& encoder, const std::wstring& dll_path) {
+bool register_server(const GUID& clsid, const std::wstring& name, const std::wstring& dll_path) {
   wchar_t clsid_text[40];
-  StringFromGUID2(encoder.clsid, clsid_text, 40);
+  StringFromGUID2(clsid, clsid_text, 40);
   Key class_key;
   Key server_key;
   return create_key(HKEY_LOCAL_MACHINE, std::wstring(L"Software\\Classes\\CLSID\\") + clsid_text,
                     class_key) &&
-         set_text(class_key.get(), nullptr, encoder.name) &&
+         set_text(class_key.get(), nullptr, name) &&
          create_key(class_key.get(), L"InprocServer32", server_key) &&
          set_text(server_key.get(), nullptr, dll_path) &&
          set_text(server_key.get(), L"ThreadingModel", L"Both");
@@ -64,15 +64,16 @@ int wmain(int argc, wchar_t** argv) {
   int registered = 0;
   for (const auto& encoder : fixture_encoders()) {
     if (demo_only && !encoder.demonstrated) continue;
-    if (!register_server(encoder, dll_path)) {
-      std::fwprintf(stderr, L"cannot register the in-process server of %ls\n", encoder.name);
+    std::wstring name(encoder.name->units.begin(), encoder.name->units.end());
+    if (!register_server(*encoder.clsid, name, dll_path)) {
+      std::fwprintf(stderr, L"cannot register the in-process server of %ls\n", name.c_str());
       return 1;
     }
-    const HRESULT status = MFTRegister(
-        encoder.clsid, mf::MFT_CATEGORY_VIDEO_ENCODER, const_cast<LPWSTR>(encoder.name),
-        MFT_ENUM_FLAG_HARDWARE | MFT_ENUM_FLAG_ASYNCMFT, 0, nullptr, 1, &h264_output, nullptr);
+    const HRESULT status = MFTRegister(*encoder.clsid, mf::MFT_CATEGORY_VIDEO_ENCODER, name.data(),
+                                       MFT_ENUM_FLAG_HARDWARE | MFT_ENUM_FLAG_ASYNCMFT, 0, nullptr,
+                                       1, &h264_output, nullptr);
     if (FAILED(status)) {
-      std::fwprintf(stderr, L"MFTRegister of %ls failed: 0x%08lX\n", encoder.name,
+      std::fwprintf(stderr, L"MFTRegister of %ls failed: 0x%08lX\n", name.c_str(),
                     static_cast<unsigned long>(status));
       return 1;
     }
