@@ -5,6 +5,7 @@
 // uses work on a real store; every other method says E_NOTIMPL. A key can be
 // scripted to fail, with or without error information. Every call is recorded.
 
+#include <mferror.h>
 #include <mfobjects.h>
 #include <windows.h>
 
@@ -19,9 +20,6 @@
 #include "tracked_object.h"
 
 namespace velkaron::wine_test {
-
-inline constexpr HRESULT kAttributeNotFound = static_cast<HRESULT>(0xC00D36E6);
-inline constexpr HRESULT kAttributeInvalidType = static_cast<HRESULT>(0xC00D36BC);
 
 using AttributeValue = std::variant<UINT32, UINT64, GUID, world::Text>;
 
@@ -120,9 +118,9 @@ class AttributeStore : public TrackedObject<Interface> {
       return answer(failure->second);
     }
     auto found = values_.find(key);
-    if (found == values_.end()) return kAttributeNotFound;
+    if (found == values_.end()) return MF_E_ATTRIBUTENOTFOUND;
     typed = std::get_if<Value>(&found->second);
-    return typed == nullptr ? kAttributeInvalidType : S_OK;
+    return typed == nullptr ? MF_E_INVALIDTYPE : S_OK;
   }
 
   template <class Value>

@@ -10,9 +10,6 @@
 namespace velkaron::wine_test {
 namespace {
 
-constexpr HRESULT kNoMoreTypes = static_cast<HRESULT>(0xC00D36B9);
-constexpr HRESULT kInvalidStreamNumber = static_cast<HRESULT>(0xC00D36B3);
-
 // Whether the type holds the attribute with the probe's value for it.
 bool holds(IMFMediaType& type, const probe::OutputAttribute& attribute) {
   if (const auto* guid = std::get_if<GUID>(&attribute.value)) {
@@ -86,7 +83,7 @@ class SdkTransform final : public TrackedObject<IMFTransform> {
                              std::to_string(index) + ")";
     if (type == nullptr) return recorded(call, E_POINTER);
     *type = nullptr;
-    if (stream != 0) return recorded(call, kInvalidStreamNumber);
+    if (stream != 0) return recorded(call, MF_E_INVALIDSTREAMNUMBER);
     if (index < script_.inputs.size()) {
       const auto& input = script_.inputs[index];
       if (input.offer.failed()) return recorded(call, answer(input.offer));
@@ -102,7 +99,7 @@ class SdkTransform final : public TrackedObject<IMFTransform> {
       if (script_.inputs_end.no_object) return recorded(call + " (no object)", S_OK);
       return recorded(call, answer(script_.inputs_end));
     }
-    return recorded(call, kNoMoreTypes);
+    return recorded(call, MF_E_NO_MORE_TYPES);
   }
 
   VELKARON_NOT_CALLED(GetStreamLimits, DWORD*, DWORD*, DWORD*, DWORD*);

@@ -7,8 +7,6 @@
 namespace velkaron::wine_test {
 namespace {
 
-constexpr HRESULT kInvalidMediaType = static_cast<HRESULT>(0xC00D36B4);
-
 constexpr GUID fixture_clsid(unsigned long first, unsigned char last) {
   return {first, 0xF00D, 0x4A00, {0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, last}};
 }
@@ -40,7 +38,7 @@ std::vector<FixtureEncoder> make_encoders() {
       fixture(0x7E57BAD2, 0x05, u"Fixture H.264 Encoder (output type refused)");
   output_refused.async = 1;
   output_refused.set_output = world::fails(
-      kInvalidMediaType,
+      MF_E_INVALIDMEDIATYPE,
       world::described(u"The fixture encoder takes no 1080p60 Main profile output.\r\n"));
   output_refused.offers({mf::MFVideoFormat_NV12});
 
