@@ -112,42 +112,27 @@ bool give_bogus_stdout(const PROCESS_INFORMATION& child) {
   }
 }
 
+// Fails the calling test; the run's status says that the launch failed.
+ChildRun launch_failed(const std::string& why) {
+  ADD_FAILURE() << why << ", error " << ::GetLastError();
+  return {kLaunchFailed, {}, {}};
+}
+
 ChildRun launch_once(const std::wstring& program, const std::wstring& command_line,
                      ChildStreams streams) {
   Handle out;
   Handle err;
+  DWORD flags = streams == ChildStreams::stdout_bogus ? DEBUG_ONLY_THIS_PROCESS : 0;
+  if (streams == ChildStreams::none) {
+    // The child is to have no standard handles and no console to find any in.
+    flags = DETACHED_PROCESS;
+  } else {
+    out = streams == ChildStreams::stdout_closed_pipe ? closed_pipe() : capture_file();
+    err = streams == ChildStreams::stderr_closed_pipe ? closed_pipe() : capture_file();
+    if (!out || !err) return launch_failed("cannot create the child's streams");
+  }
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
-  DWORD flags = 0;
-  BOOL inherit = TRUE;
-  switch (streams) {
-    case ChildStreams::captured:
-      out = capture_file();
-      err = capture_file();
-      break;
-    case ChildStreams::none:
-      // The child is to have no standard handles and no console to find any in.
-      flags = DETACHED_PROCESS;
-      inherit = FALSE;
-      break;
-    case ChildStreams::stdout_closed_pipe:
-      out = closed_pipe();
-      err = capture_file();
-      break;
-    case ChildStreams::stderr_closed_pipe:
-      out = capture_file();
-      err = closed_pipe();
-      break;
-    case ChildStreams::stdout_bogus:
-      out = capture_file();
-      err = capture_file();
-      flags = DEBUG_ONLY_THIS_PROCESS;
-      break;
-  }
-  if (streams != ChildStreams::none && (!out || !err)) {
-    ADD_FAILURE() << "cannot create the child's streams, error " << ::GetLastError();
-    return {kLaunchFailed, {}, {}};
-  }
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = nullptr;
   startup.hStdOutput = out.get();
@@ -156,24 +141,23 @@ ChildRun launch_once(const std::wstring& program, const std::wstring& command_li
   // CreateProcessW may write into the command line it is given.
   std::wstring writable_line = command_line;
   PROCESS_INFORMATION started{};
+  const BOOL inherit = streams != ChildStreams::none;
   if (!::CreateProcessW(program.c_str(), writable_line.data(), nullptr, nullptr, inherit, flags,
                         nullptr, nullptr, &startup, &started)) {
-    ADD_FAILURE() << "CreateProcessW failed, error " << ::GetLastError();
-    return {kLaunchFailed, {}, {}};
+    return launch_failed("CreateProcessW failed");
   }
   const Handle process(started.hProcess);
   const Handle thread(started.hThread);
   if (streams == ChildStreams::stdout_bogus && !give_bogus_stdout(started)) {
     ::TerminateProcess(process.get(), kLaunchFailed);
-    ADD_FAILURE() << "cannot give the child a bogus stdout handle, error " << ::GetLastError();
-    return {kLaunchFailed, {}, {}};
+    return launch_failed("cannot give the child a bogus stdout handle");
   }
 
   if (::WaitForSingleObject(process.get(), kChildTimeoutMilliseconds) != WAIT_OBJECT_0) {
     ::TerminateProcess(process.get(), kLaunchFailed);
     ::WaitForSingleObject(process.get(), kChildTimeoutMilliseconds);
-    ADD_FAILURE() << "the child did not end within " << kChildTimeoutMilliseconds << " ms";
-    return {kLaunchFailed, {}, {}};
+    return launch_failed("the child did not end within " +
+                         std::to_string(kChildTimeoutMilliseconds) + " ms");
   }
   ChildRun run;
   ::GetExitCodeProcess(process.get(), &run.exit_code);

@@ -137,9 +137,11 @@ class SdkTransform final : public TrackedObject<IMFTransform> {
 
 }  // namespace
 
-IMFTransform* make_sdk_transform(const world::Encoder& encoder) {
+HRESULT activate_sdk_transform(const world::Encoder& encoder, REFIID iid, void** out) {
+  if (encoder.activation.failed()) return answer(encoder.activation);
   // Memory never returned: see TrackedObject.
-  return new SdkTransform(encoder);
+  const platform::com_ptr<SdkTransform> transform(new SdkTransform(encoder));
+  return transform->QueryInterface(iid, out);
 }
 
 }  // namespace velkaron::wine_test

@@ -24,9 +24,7 @@ class FixtureClassFactory final : public TrackedObject<IClassFactory> {
     *out = nullptr;
     const std::string call = "CreateInstance(" + guid_name(iid) + ")";
     if (outer != nullptr) return recorded(call, CLASS_E_NOAGGREGATION);
-    if (encoder_.activation.failed()) return recorded(call, answer(encoder_.activation));
-    const platform::com_ptr<IMFTransform> transform(make_sdk_transform(encoder_));
-    return recorded(call, transform->QueryInterface(iid, out));
+    return recorded(call, activate_sdk_transform(encoder_, iid, out));
   }
   HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
 

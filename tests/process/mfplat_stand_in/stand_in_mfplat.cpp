@@ -14,7 +14,6 @@
 #include "caller_memory.h"
 #include "event_record.h"
 #include "object_ledger.h"
-#include "platform/com_ptr.h"
 #include "sdk_transform.h"
 #include "stand_in_worlds.h"
 
@@ -45,10 +44,8 @@ class SdkActivation final : public AttributeStore<IMFActivate> {
     const std::string call = "ActivateObject(" + guid_name(iid) + ")";
     if (out == nullptr) return recorded(call, E_POINTER);
     *out = nullptr;
-    if (script_.activation.failed()) return recorded(call, answer(script_.activation));
     if (script_.activation.no_object) return recorded(call + " (no object)", S_OK);
-    const platform::com_ptr<IMFTransform> transform(make_sdk_transform(script_));
-    return recorded(call, transform->QueryInterface(iid, out));
+    return recorded(call, activate_sdk_transform(script_, iid, out));
   }
   HRESULT STDMETHODCALLTYPE ShutdownObject() override {
     if (!alive("ShutdownObject")) return E_UNEXPECTED;
