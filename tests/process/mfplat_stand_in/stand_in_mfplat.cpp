@@ -59,12 +59,7 @@ class SdkActivation final : public AttributeStore<IMFActivate> {
 
 std::string type_info_text(const MFT_REGISTER_TYPE_INFO* info) {
   if (info == nullptr) return "null";
-  std::string text = "{";
-  text += guid_name(info->guidMajorType);
-  text += ", ";
-  text += guid_name(info->guidSubtype);
-  text += "}";
-  return text;
+  return "{" + guid_name(info->guidMajorType) + ", " + guid_name(info->guidSubtype) + "}";
 }
 
 }  // namespace
