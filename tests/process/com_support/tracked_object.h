@@ -17,7 +17,8 @@
 #include "object_ledger.h"
 
 // A method of the SDK interface that the probe never calls: one line per
-// method, recorded and answered with E_NOTIMPL. The parameters are types only.
+// method, recorded and answered with E_NOTIMPL. The parameters are types only;
+// the trailing static_assert lets each use end in a semicolon like a declaration.
 #define VELKARON_NOT_CALLED(method, ...)                   \
   HRESULT STDMETHODCALLTYPE method(__VA_ARGS__) override { \
     return this->not_called(#method);                      \
