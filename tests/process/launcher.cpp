@@ -7,8 +7,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <utility>
 
+#include "platform/unique_any.h"
+#include "platform/wide_text.h"
 #include "wine_exit_noise.h"
 
 namespace velkaron::wine_test {
@@ -19,32 +20,10 @@ constexpr DWORD kLaunchFailed = 0xFFFFFFFF;
 // Far above any handle a freshly started process holds.
 const HANDLE kBogusHandle = reinterpret_cast<HANDLE>(std::uintptr_t{0x00BADBAC});
 
-// One owner per kernel handle of the launcher's own.
-class Handle {
- public:
-  Handle() = default;
-  explicit Handle(HANDLE handle) : handle_(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
-  Handle(Handle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-  Handle& operator=(Handle&& other) noexcept {
-    std::swap(handle_, other.handle_);
-    return *this;
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  ~Handle() { reset(); }
-
-  HANDLE get() const { return handle_; }
-  HANDLE* put() {
-    reset();
-    return &handle_;
-  }
-  void reset() {
-    if (handle_ != nullptr) ::CloseHandle(std::exchange(handle_, nullptr));
-  }
-
- private:
-  HANDLE handle_ = nullptr;
-};
+void close_handle(HANDLE handle) noexcept {
+  ::CloseHandle(handle);
+}
+using Handle = platform::unique_any<HANDLE, close_handle>;
 
 // A temporary file the child inherits as a standard stream; gone when closed.
 Handle capture_file() {
@@ -55,9 +34,10 @@ Handle capture_file() {
     return Handle();
   }
   SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-  return Handle(::CreateFileW(
+  const HANDLE file = ::CreateFileW(
       name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-      &inheritable, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+      &inheritable, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  return Handle(file == INVALID_HANDLE_VALUE ? nullptr : file);
 }
 
 // The write end of a pipe nobody will ever read: its read end is already closed.
@@ -72,7 +52,7 @@ Handle closed_pipe() {
 // Everything in the file from its start; the child has exited, so this ends.
 std::string read_all(const Handle& file) {
   std::string bytes;
-  if (file.get() == nullptr) return bytes;
+  if (!file) return bytes;
   ::SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN);
   char buffer[4096];
   DWORD read = 0;
@@ -132,42 +112,27 @@ bool give_bogus_stdout(const PROCESS_INFORMATION& child) {
   }
 }
 
+// Fails the calling test; the run's status says that the launch failed.
+ChildRun launch_failed(const std::string& why) {
+  ADD_FAILURE() << why << ", error " << ::GetLastError();
+  return {kLaunchFailed, {}, {}};
+}
+
 ChildRun launch_once(const std::wstring& program, const std::wstring& command_line,
                      ChildStreams streams) {
   Handle out;
   Handle err;
+  DWORD flags = streams == ChildStreams::stdout_bogus ? DEBUG_ONLY_THIS_PROCESS : 0;
+  if (streams == ChildStreams::none) {
+    // The child is to have no standard handles and no console to find any in.
+    flags = DETACHED_PROCESS;
+  } else {
+    out = streams == ChildStreams::stdout_closed_pipe ? closed_pipe() : capture_file();
+    err = streams == ChildStreams::stderr_closed_pipe ? closed_pipe() : capture_file();
+    if (!out || !err) return launch_failed("cannot create the child's streams");
+  }
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
-  DWORD flags = 0;
-  BOOL inherit = TRUE;
-  switch (streams) {
-    case ChildStreams::captured:
-      out = capture_file();
-      err = capture_file();
-      break;
-    case ChildStreams::none:
-      // The child is to have no standard handles and no console to find any in.
-      flags = DETACHED_PROCESS;
-      inherit = FALSE;
-      break;
-    case ChildStreams::stdout_closed_pipe:
-      out = closed_pipe();
-      err = capture_file();
-      break;
-    case ChildStreams::stderr_closed_pipe:
-      out = capture_file();
-      err = closed_pipe();
-      break;
-    case ChildStreams::stdout_bogus:
-      out = capture_file();
-      err = capture_file();
-      flags = DEBUG_ONLY_THIS_PROCESS;
-      break;
-  }
-  if (streams != ChildStreams::none && (out.get() == nullptr || err.get() == nullptr)) {
-    ADD_FAILURE() << "cannot create the child's streams, error " << ::GetLastError();
-    return {kLaunchFailed, {}, {}};
-  }
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = nullptr;
   startup.hStdOutput = out.get();
@@ -176,24 +141,23 @@ ChildRun launch_once(const std::wstring& program, const std::wstring& command_li
   // CreateProcessW may write into the command line it is given.
   std::wstring writable_line = command_line;
   PROCESS_INFORMATION started{};
+  const BOOL inherit = streams != ChildStreams::none;
   if (!::CreateProcessW(program.c_str(), writable_line.data(), nullptr, nullptr, inherit, flags,
                         nullptr, nullptr, &startup, &started)) {
-    ADD_FAILURE() << "CreateProcessW failed, error " << ::GetLastError();
-    return {kLaunchFailed, {}, {}};
+    return launch_failed("CreateProcessW failed");
   }
   const Handle process(started.hProcess);
   const Handle thread(started.hThread);
   if (streams == ChildStreams::stdout_bogus && !give_bogus_stdout(started)) {
     ::TerminateProcess(process.get(), kLaunchFailed);
-    ADD_FAILURE() << "cannot give the child a bogus stdout handle, error " << ::GetLastError();
-    return {kLaunchFailed, {}, {}};
+    return launch_failed("cannot give the child a bogus stdout handle");
   }
 
   if (::WaitForSingleObject(process.get(), kChildTimeoutMilliseconds) != WAIT_OBJECT_0) {
     ::TerminateProcess(process.get(), kLaunchFailed);
     ::WaitForSingleObject(process.get(), kChildTimeoutMilliseconds);
-    ADD_FAILURE() << "the child did not end within " << kChildTimeoutMilliseconds << " ms";
-    return {kLaunchFailed, {}, {}};
+    return launch_failed("the child did not end within " +
+                         std::to_string(kChildTimeoutMilliseconds) + " ms");
   }
   ChildRun run;
   ::GetExitCodeProcess(process.get(), &run.exit_code);
@@ -219,14 +183,8 @@ ChildRun launch(const std::wstring& program, const std::wstring& command_line,
 }
 
 std::wstring windows_path(const std::string& path) {
-  std::wstring converted;
-  if (path.starts_with('/')) converted = L"Z:";
-  const int length =
-      ::MultiByteToWideChar(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
-  std::wstring units(static_cast<std::size_t>(length), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), units.data(),
-                        length);
-  for (const wchar_t unit : units) converted += unit == L'/' ? L'\\' : unit;
+  std::wstring converted = path.starts_with('/') ? L"Z:" : L"";
+  for (const wchar_t unit : platform::encode_utf16(path)) converted += unit == L'/' ? L'\\' : unit;
   return converted;
 }
 

@@ -5,6 +5,7 @@
 // uses work on a real store; every other method says E_NOTIMPL. A key can be
 // scripted to fail, with or without error information. Every call is recorded.
 
+#include <mferror.h>
 #include <mfobjects.h>
 #include <windows.h>
 
@@ -20,9 +21,6 @@
 
 namespace velkaron::wine_test {
 
-inline constexpr HRESULT kAttributeNotFound = static_cast<HRESULT>(0xC00D36E6);
-inline constexpr HRESULT kAttributeInvalidType = static_cast<HRESULT>(0xC00D36BC);
-
 using AttributeValue = std::variant<UINT32, UINT64, GUID, world::Text>;
 
 template <class Interface>
@@ -33,11 +31,6 @@ class AttributeStore : public TrackedObject<Interface> {
   void store(const GUID& key, AttributeValue value) { values_[key] = std::move(value); }
   void fail_key(const GUID& key, const world::Answer& failure) {
     if (failure.failed()) failures_[key] = failure;
-  }
-  // The value last stored under the key, if any.
-  const AttributeValue* stored(const GUID& key) const {
-    auto found = values_.find(key);
-    return found == values_.end() ? nullptr : &found->second;
   }
 
   HRESULT STDMETHODCALLTYPE GetUINT32(REFGUID key, UINT32* value) override {
@@ -77,78 +70,38 @@ class AttributeStore : public TrackedObject<Interface> {
     return set_as("SetGUID", key, GUID(value));
   }
 
-  HRESULT STDMETHODCALLTYPE GetItem(REFGUID, PROPVARIANT*) override {
-    return unsupported("GetItem");
-  }
-  HRESULT STDMETHODCALLTYPE GetItemType(REFGUID, MF_ATTRIBUTE_TYPE*) override {
-    return unsupported("GetItemType");
-  }
-  HRESULT STDMETHODCALLTYPE CompareItem(REFGUID, REFPROPVARIANT, WINBOOL*) override {
-    return unsupported("CompareItem");
-  }
-  HRESULT STDMETHODCALLTYPE Compare(IMFAttributes*, MF_ATTRIBUTES_MATCH_TYPE, WINBOOL*) override {
-    return unsupported("Compare");
-  }
-  HRESULT STDMETHODCALLTYPE GetDouble(REFGUID, double*) override {
-    return unsupported("GetDouble");
-  }
-  HRESULT STDMETHODCALLTYPE GetStringLength(REFGUID, UINT32*) override {
-    return unsupported("GetStringLength");
-  }
-  HRESULT STDMETHODCALLTYPE GetString(REFGUID, LPWSTR, UINT32, UINT32*) override {
-    return unsupported("GetString");
-  }
-  HRESULT STDMETHODCALLTYPE GetBlobSize(REFGUID, UINT32*) override {
-    return unsupported("GetBlobSize");
-  }
-  HRESULT STDMETHODCALLTYPE GetBlob(REFGUID, UINT8*, UINT32, UINT32*) override {
-    return unsupported("GetBlob");
-  }
-  HRESULT STDMETHODCALLTYPE GetAllocatedBlob(REFGUID, UINT8**, UINT32*) override {
-    return unsupported("GetAllocatedBlob");
-  }
-  HRESULT STDMETHODCALLTYPE GetUnknown(REFGUID, REFIID, LPVOID*) override {
-    return unsupported("GetUnknown");
-  }
-  HRESULT STDMETHODCALLTYPE SetItem(REFGUID, REFPROPVARIANT) override {
-    return unsupported("SetItem");
-  }
-  HRESULT STDMETHODCALLTYPE DeleteItem(REFGUID) override { return unsupported("DeleteItem"); }
-  HRESULT STDMETHODCALLTYPE DeleteAllItems() override { return unsupported("DeleteAllItems"); }
-  HRESULT STDMETHODCALLTYPE SetDouble(REFGUID, double) override { return unsupported("SetDouble"); }
-  HRESULT STDMETHODCALLTYPE SetString(REFGUID, LPCWSTR) override {
-    return unsupported("SetString");
-  }
-  HRESULT STDMETHODCALLTYPE SetBlob(REFGUID, const UINT8*, UINT32) override {
-    return unsupported("SetBlob");
-  }
-  HRESULT STDMETHODCALLTYPE SetUnknown(REFGUID, IUnknown*) override {
-    return unsupported("SetUnknown");
-  }
-  HRESULT STDMETHODCALLTYPE LockStore() override { return unsupported("LockStore"); }
-  HRESULT STDMETHODCALLTYPE UnlockStore() override { return unsupported("UnlockStore"); }
   HRESULT STDMETHODCALLTYPE GetCount(UINT32* count) override {
     if (!this->alive("GetCount")) return E_UNEXPECTED;
     if (count == nullptr) return recorded("GetCount", E_POINTER);
     *count = static_cast<UINT32>(values_.size());
     return recorded("GetCount = " + std::to_string(*count), S_OK);
   }
-  HRESULT STDMETHODCALLTYPE GetItemByIndex(UINT32, GUID*, PROPVARIANT*) override {
-    return unsupported("GetItemByIndex");
-  }
-  HRESULT STDMETHODCALLTYPE CopyAllItems(IMFAttributes*) override {
-    return unsupported("CopyAllItems");
-  }
+
+  VELKARON_NOT_CALLED(GetItem, REFGUID, PROPVARIANT*);
+  VELKARON_NOT_CALLED(GetItemType, REFGUID, MF_ATTRIBUTE_TYPE*);
+  VELKARON_NOT_CALLED(CompareItem, REFGUID, REFPROPVARIANT, WINBOOL*);
+  VELKARON_NOT_CALLED(Compare, IMFAttributes*, MF_ATTRIBUTES_MATCH_TYPE, WINBOOL*);
+  VELKARON_NOT_CALLED(GetDouble, REFGUID, double*);
+  VELKARON_NOT_CALLED(GetStringLength, REFGUID, UINT32*);
+  VELKARON_NOT_CALLED(GetString, REFGUID, LPWSTR, UINT32, UINT32*);
+  VELKARON_NOT_CALLED(GetBlobSize, REFGUID, UINT32*);
+  VELKARON_NOT_CALLED(GetBlob, REFGUID, UINT8*, UINT32, UINT32*);
+  VELKARON_NOT_CALLED(GetAllocatedBlob, REFGUID, UINT8**, UINT32*);
+  VELKARON_NOT_CALLED(GetUnknown, REFGUID, REFIID, LPVOID*);
+  VELKARON_NOT_CALLED(SetItem, REFGUID, REFPROPVARIANT);
+  VELKARON_NOT_CALLED(DeleteItem, REFGUID);
+  VELKARON_NOT_CALLED(DeleteAllItems);
+  VELKARON_NOT_CALLED(SetDouble, REFGUID, double);
+  VELKARON_NOT_CALLED(SetString, REFGUID, LPCWSTR);
+  VELKARON_NOT_CALLED(SetBlob, REFGUID, const UINT8*, UINT32);
+  VELKARON_NOT_CALLED(SetUnknown, REFGUID, IUnknown*);
+  VELKARON_NOT_CALLED(LockStore);
+  VELKARON_NOT_CALLED(UnlockStore);
+  VELKARON_NOT_CALLED(GetItemByIndex, UINT32, GUID*, PROPVARIANT*);
+  VELKARON_NOT_CALLED(CopyAllItems, IMFAttributes*);
 
  protected:
-  HRESULT recorded(const std::string& call, HRESULT status) const {
-    this->record_call(call, status);
-    return status;
-  }
-  HRESULT unsupported(const char* method) const {
-    if (!this->alive(method)) return E_UNEXPECTED;
-    return recorded(method, E_NOTIMPL);
-  }
+  using TrackedObject<Interface>::recorded;
 
  private:
   static std::string value_text(const AttributeValue& value) {
@@ -165,9 +118,9 @@ class AttributeStore : public TrackedObject<Interface> {
       return answer(failure->second);
     }
     auto found = values_.find(key);
-    if (found == values_.end()) return kAttributeNotFound;
+    if (found == values_.end()) return MF_E_ATTRIBUTENOTFOUND;
     typed = std::get_if<Value>(&found->second);
-    return typed == nullptr ? kAttributeInvalidType : S_OK;
+    return typed == nullptr ? MF_E_INVALIDTYPE : S_OK;
   }
 
   template <class Value>
@@ -194,6 +147,18 @@ class AttributeStore : public TrackedObject<Interface> {
 
   std::map<GUID, AttributeValue, GuidLess> values_;
   std::map<GUID, world::Answer, GuidLess> failures_;
+};
+
+// A media type is its attribute store; what IMFMediaType adds, the probe never calls.
+class SdkMediaType final : public AttributeStore<IMFMediaType> {
+ public:
+  using AttributeStore<IMFMediaType>::AttributeStore;
+
+  VELKARON_NOT_CALLED(GetMajorType, GUID*);
+  VELKARON_NOT_CALLED(IsCompressedFormat, WINBOOL*);
+  VELKARON_NOT_CALLED(IsEqual, IMFMediaType*, DWORD*);
+  VELKARON_NOT_CALLED(GetRepresentation, GUID, LPVOID*);
+  VELKARON_NOT_CALLED(FreeRepresentation, GUID, LPVOID);
 };
 
 }  // namespace velkaron::wine_test

@@ -25,24 +25,18 @@ class SdkErrorInfo final : public TrackedObject<IErrorInfo, IRestrictedErrorInfo
   explicit SdkErrorInfo(const world::ErrorText& information)
       : TrackedObject<IErrorInfo, IRestrictedErrorInfo>("errorinfo"), information_(information) {}
 
-  HRESULT STDMETHODCALLTYPE GetGUID(GUID* guid) override {
-    return unused("GetGUID", guid, GUID{}, S_OK);
-  }
-  HRESULT STDMETHODCALLTYPE GetSource(BSTR* source) override {
-    return unused("GetSource", source, BSTR{}, E_NOTIMPL);
-  }
+  VELKARON_NOT_CALLED(GetGUID, GUID*);
+  VELKARON_NOT_CALLED(GetSource, BSTR*);
+  VELKARON_NOT_CALLED(GetHelpFile, BSTR*);
+  VELKARON_NOT_CALLED(GetHelpContext, DWORD*);
+  VELKARON_NOT_CALLED(GetReference, BSTR*);
+
   HRESULT STDMETHODCALLTYPE GetDescription(BSTR* description) override {
     if (!alive("GetDescription")) return E_UNEXPECTED;
     record_line(name() + " GetDescription");
     if (description == nullptr) return E_POINTER;
     *description = allocate_text(information_.description);
     return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetHelpFile(BSTR* file) override {
-    return unused("GetHelpFile", file, BSTR{}, E_NOTIMPL);
-  }
-  HRESULT STDMETHODCALLTYPE GetHelpContext(DWORD* context) override {
-    return unused("GetHelpContext", context, DWORD{}, E_NOTIMPL);
   }
 
   HRESULT STDMETHODCALLTYPE GetErrorDetails(BSTR* description, HRESULT* error,
@@ -60,18 +54,8 @@ class SdkErrorInfo final : public TrackedObject<IErrorInfo, IRestrictedErrorInfo
     *capability_sid = SysAllocString(L"S-1-15-3-1");
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE GetReference(BSTR* reference) override {
-    return unused("GetReference", reference, BSTR{}, E_NOTIMPL);
-  }
 
  private:
-  // A method the probe does not call: the out-slot cleared, and `status`.
-  template <class Value>
-  HRESULT unused(const char* method, Value* out, Value cleared, HRESULT status) const {
-    if (!alive(method)) return E_UNEXPECTED;
-    if (out != nullptr) *out = cleared;
-    return status;
-  }
   // IRestrictedErrorInfo only when the script says so.
   void* interface_for(REFIID iid) override {
     if (!same_guid(iid, test_support::kIidRestrictedErrorInfo))

@@ -4,6 +4,8 @@
 
 #include <mutex>
 
+#include "platform/platform_error.h"
+
 namespace velkaron::wine_test {
 namespace {
 
@@ -37,6 +39,11 @@ void record_line(std::string_view line) {
   text += '\n';
   DWORD written = 0;
   WriteFile(record_file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+HRESULT record_result(std::string_view call, HRESULT status) {
+  record_line(std::string(call) + " -> " + platform::hresult_text(status));
+  return status;
 }
 
 }  // namespace velkaron::wine_test

@@ -6,18 +6,9 @@
 
 #include "platform/com_ptr.h"
 #include "remote/webrtc/output_attributes.h"
-#include "tracked_media_type.h"
 
 namespace velkaron::wine_test {
 namespace {
-
-constexpr HRESULT kNoMoreTypes = static_cast<HRESULT>(0xC00D36B9);
-constexpr HRESULT kInvalidStreamNumber = static_cast<HRESULT>(0xC00D36B3);
-
-class TransformAttributes final : public AttributeStore<IMFAttributes> {
- public:
-  TransformAttributes() : AttributeStore<IMFAttributes>("transform-attributes") {}
-};
 
 // Whether the type holds the attribute with the probe's value for it.
 bool holds(IMFMediaType& type, const probe::OutputAttribute& attribute) {
@@ -92,12 +83,12 @@ class SdkTransform final : public TrackedObject<IMFTransform> {
                              std::to_string(index) + ")";
     if (type == nullptr) return recorded(call, E_POINTER);
     *type = nullptr;
-    if (stream != 0) return recorded(call, kInvalidStreamNumber);
+    if (stream != 0) return recorded(call, MF_E_INVALIDSTREAMNUMBER);
     if (index < script_.inputs.size()) {
       const auto& input = script_.inputs[index];
       if (input.offer.failed()) return recorded(call, answer(input.offer));
       if (input.offer.no_object) return recorded(call + " (no object)", S_OK);
-      auto* offered = new TrackedMediaType("input-type");
+      auto* offered = new SdkMediaType("input-type");
       offered->store(mf::MF_MT_MAJOR_TYPE, mf::MFMediaType_Video);
       offered->store(mf::MF_MT_SUBTYPE, input.subtype);
       offered->fail_key(mf::MF_MT_SUBTYPE, input.subtype_read);
@@ -108,69 +99,29 @@ class SdkTransform final : public TrackedObject<IMFTransform> {
       if (script_.inputs_end.no_object) return recorded(call + " (no object)", S_OK);
       return recorded(call, answer(script_.inputs_end));
     }
-    return recorded(call, kNoMoreTypes);
+    return recorded(call, MF_E_NO_MORE_TYPES);
   }
 
-  HRESULT STDMETHODCALLTYPE GetStreamLimits(DWORD*, DWORD*, DWORD*, DWORD*) override {
-    return unsupported("GetStreamLimits");
-  }
-  HRESULT STDMETHODCALLTYPE GetStreamCount(DWORD*, DWORD*) override {
-    return unsupported("GetStreamCount");
-  }
-  HRESULT STDMETHODCALLTYPE GetStreamIDs(DWORD, DWORD*, DWORD, DWORD*) override {
-    return unsupported("GetStreamIDs");
-  }
-  HRESULT STDMETHODCALLTYPE GetInputStreamInfo(DWORD, MFT_INPUT_STREAM_INFO*) override {
-    return unsupported("GetInputStreamInfo");
-  }
-  HRESULT STDMETHODCALLTYPE GetOutputStreamInfo(DWORD, MFT_OUTPUT_STREAM_INFO*) override {
-    return unsupported("GetOutputStreamInfo");
-  }
-  HRESULT STDMETHODCALLTYPE GetInputStreamAttributes(DWORD, IMFAttributes**) override {
-    return unsupported("GetInputStreamAttributes");
-  }
-  HRESULT STDMETHODCALLTYPE GetOutputStreamAttributes(DWORD, IMFAttributes**) override {
-    return unsupported("GetOutputStreamAttributes");
-  }
-  HRESULT STDMETHODCALLTYPE DeleteInputStream(DWORD) override {
-    return unsupported("DeleteInputStream");
-  }
-  HRESULT STDMETHODCALLTYPE AddInputStreams(DWORD, DWORD*) override {
-    return unsupported("AddInputStreams");
-  }
-  HRESULT STDMETHODCALLTYPE GetOutputAvailableType(DWORD, DWORD, IMFMediaType**) override {
-    return unsupported("GetOutputAvailableType");
-  }
-  HRESULT STDMETHODCALLTYPE SetInputType(DWORD, IMFMediaType*, DWORD) override {
-    return unsupported("SetInputType");
-  }
-  HRESULT STDMETHODCALLTYPE GetInputCurrentType(DWORD, IMFMediaType**) override {
-    return unsupported("GetInputCurrentType");
-  }
-  HRESULT STDMETHODCALLTYPE GetOutputCurrentType(DWORD, IMFMediaType**) override {
-    return unsupported("GetOutputCurrentType");
-  }
-  HRESULT STDMETHODCALLTYPE GetInputStatus(DWORD, DWORD*) override {
-    return unsupported("GetInputStatus");
-  }
-  HRESULT STDMETHODCALLTYPE GetOutputStatus(DWORD*) override {
-    return unsupported("GetOutputStatus");
-  }
-  HRESULT STDMETHODCALLTYPE SetOutputBounds(LONGLONG, LONGLONG) override {
-    return unsupported("SetOutputBounds");
-  }
-  HRESULT STDMETHODCALLTYPE ProcessEvent(DWORD, IMFMediaEvent*) override {
-    return unsupported("ProcessEvent");
-  }
-  HRESULT STDMETHODCALLTYPE ProcessMessage(MFT_MESSAGE_TYPE, ULONG_PTR) override {
-    return unsupported("ProcessMessage");
-  }
-  HRESULT STDMETHODCALLTYPE ProcessInput(DWORD, IMFSample*, DWORD) override {
-    return unsupported("ProcessInput");
-  }
-  HRESULT STDMETHODCALLTYPE ProcessOutput(DWORD, DWORD, MFT_OUTPUT_DATA_BUFFER*, DWORD*) override {
-    return unsupported("ProcessOutput");
-  }
+  VELKARON_NOT_CALLED(GetStreamLimits, DWORD*, DWORD*, DWORD*, DWORD*);
+  VELKARON_NOT_CALLED(GetStreamCount, DWORD*, DWORD*);
+  VELKARON_NOT_CALLED(GetStreamIDs, DWORD, DWORD*, DWORD, DWORD*);
+  VELKARON_NOT_CALLED(GetInputStreamInfo, DWORD, MFT_INPUT_STREAM_INFO*);
+  VELKARON_NOT_CALLED(GetOutputStreamInfo, DWORD, MFT_OUTPUT_STREAM_INFO*);
+  VELKARON_NOT_CALLED(GetInputStreamAttributes, DWORD, IMFAttributes**);
+  VELKARON_NOT_CALLED(GetOutputStreamAttributes, DWORD, IMFAttributes**);
+  VELKARON_NOT_CALLED(DeleteInputStream, DWORD);
+  VELKARON_NOT_CALLED(AddInputStreams, DWORD, DWORD*);
+  VELKARON_NOT_CALLED(GetOutputAvailableType, DWORD, DWORD, IMFMediaType**);
+  VELKARON_NOT_CALLED(SetInputType, DWORD, IMFMediaType*, DWORD);
+  VELKARON_NOT_CALLED(GetInputCurrentType, DWORD, IMFMediaType**);
+  VELKARON_NOT_CALLED(GetOutputCurrentType, DWORD, IMFMediaType**);
+  VELKARON_NOT_CALLED(GetInputStatus, DWORD, DWORD*);
+  VELKARON_NOT_CALLED(GetOutputStatus, DWORD*);
+  VELKARON_NOT_CALLED(SetOutputBounds, LONGLONG, LONGLONG);
+  VELKARON_NOT_CALLED(ProcessEvent, DWORD, IMFMediaEvent*);
+  VELKARON_NOT_CALLED(ProcessMessage, MFT_MESSAGE_TYPE, ULONG_PTR);
+  VELKARON_NOT_CALLED(ProcessInput, DWORD, IMFSample*, DWORD);
+  VELKARON_NOT_CALLED(ProcessOutput, DWORD, DWORD, MFT_OUTPUT_DATA_BUFFER*, DWORD*);
 
  private:
   void on_last_release() override {
@@ -178,25 +129,19 @@ class SdkTransform final : public TrackedObject<IMFTransform> {
     output_type_.reset();
   }
 
-  HRESULT recorded(const std::string& call, HRESULT status) const {
-    record_call(call, status);
-    return status;
-  }
-  HRESULT unsupported(const char* method) const {
-    if (!alive(method)) return E_UNEXPECTED;
-    return recorded(method, E_NOTIMPL);
-  }
-
   const world::Encoder& script_;  // the worlds are static tables
-  platform::com_ptr<TransformAttributes> attributes_{new TransformAttributes};
+  platform::com_ptr<AttributeStore<IMFAttributes>> attributes_{
+      new AttributeStore<IMFAttributes>("transform-attributes")};
   platform::com_ptr<IMFMediaType> output_type_;
 };
 
 }  // namespace
 
-IMFTransform* make_sdk_transform(const world::Encoder& encoder) {
+HRESULT activate_sdk_transform(const world::Encoder& encoder, REFIID iid, void** out) {
+  if (encoder.activation.failed()) return answer(encoder.activation);
   // Memory never returned: see TrackedObject.
-  return new SdkTransform(encoder);
+  const platform::com_ptr<SdkTransform> transform(new SdkTransform(encoder));
+  return transform->QueryInterface(iid, out);
 }
 
 }  // namespace velkaron::wine_test

@@ -12,7 +12,8 @@
 
 namespace velkaron::wine_test {
 
-// A new transform with one reference, owned by the caller; `encoder` must outlive it.
-IMFTransform* make_sdk_transform(const world::Encoder& encoder);
+// What activating the encoder delivers: the scripted failure, or a new transform
+// asked for the interface `iid` (the caller's reference). `encoder` must outlive it.
+HRESULT activate_sdk_transform(const world::Encoder& encoder, REFIID iid, void** out);
 
 }  // namespace velkaron::wine_test

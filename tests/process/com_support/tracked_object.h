@@ -16,6 +16,15 @@
 #include "known_guids.h"
 #include "object_ledger.h"
 
+// A method of the SDK interface that the probe never calls: one line per
+// method, recorded and answered with E_NOTIMPL. The parameters are types only;
+// the trailing static_assert lets each use end in a semicolon like a declaration.
+#define VELKARON_NOT_CALLED(method, ...)                   \
+  HRESULT STDMETHODCALLTYPE method(__VA_ARGS__) override { \
+    return this->not_called(#method);                      \
+  }                                                        \
+  static_assert(true)
+
 namespace velkaron::wine_test {
 
 struct FixtureLedger {
@@ -36,8 +45,13 @@ class TrackedObject : public test_support::CountedObject<FixtureLedger, Interfac
       : test_support::CountedObject<FixtureLedger, Interfaces...>(object_born(kind), 1) {}
 
  protected:
-  void record_call(std::string_view call, HRESULT status) const {
-    record_line(this->name() + " " + std::string(call) + " -> " + hresult_text(status));
+  // "<object> <call> -> <status>" in the record; returns the status.
+  HRESULT recorded(std::string_view call, HRESULT status) const {
+    return record_result(this->name() + " " + std::string(call), status);
+  }
+  HRESULT not_called(const char* method) const {
+    if (!this->alive(method)) return E_UNEXPECTED;
+    return recorded(method, E_NOTIMPL);
   }
 };
 

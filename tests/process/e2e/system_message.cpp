@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cwchar>
 
+#include "platform/platform_memory.h"
+
 int wmain(int argc, wchar_t** argv) {
   for (int i = 1; i < argc; ++i) {
     const auto code = static_cast<DWORD>(std::wcstoul(argv[i], nullptr, 16));
@@ -23,15 +25,12 @@ int wmain(int argc, wchar_t** argv) {
       source = LoadLibraryExA("ntdll.dll", nullptr, LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
       flags |= FORMAT_MESSAGE_FROM_HMODULE;
     }
-    wchar_t* buffer = nullptr;
+    velkaron::platform::unique_process_heap_string buffer;
     const DWORD length = FormatMessageW(flags, source, message_id, 0,
-                                        reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+                                        reinterpret_cast<wchar_t*>(buffer.put()), 0, nullptr);
     std::printf("%08lX ", static_cast<unsigned long>(code));
-    if (buffer != nullptr) {
-      for (DWORD unit = 0; unit < length; ++unit) {
-        std::printf("%04X", static_cast<unsigned>(buffer[unit]));
-      }
-      HeapFree(GetProcessHeap(), 0, buffer);
+    for (DWORD unit = 0; buffer && unit < length; ++unit) {
+      std::printf("%04X", static_cast<unsigned>(buffer.get()[unit]));
     }
     std::printf("\n");
   }

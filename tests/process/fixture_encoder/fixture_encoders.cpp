@@ -1,63 +1,62 @@
 #include "fixture_encoders.h"
 
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace velkaron::wine_test {
 namespace {
 
-constexpr HRESULT kInvalidMediaType = static_cast<HRESULT>(0xC00D36B4);
-
 constexpr GUID fixture_clsid(unsigned long first, unsigned char last) {
   return {first, 0xF00D, 0x4A00, {0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, last}};
 }
 
-FixtureEncoder fixture(unsigned long first, unsigned char last, const wchar_t* name,
-                       bool demonstrated = false,
-                       FactoryBehaviour factory = FactoryBehaviour::Works) {
-  return {fixture_clsid(first, last), name, demonstrated, factory, {}};
+FixtureEncoder fixture(unsigned long first, unsigned char last, std::u16string name,
+                       bool demonstrated = false) {
+  return {world::named(std::move(name), fixture_clsid(first, last)), demonstrated};
 }
 
 std::vector<FixtureEncoder> make_encoders() {
-  FixtureEncoder full = fixture(0x7E570001, 0x01, L"Fixture H.264 Encoder (async)", true);
-  full.transform.async = 1;
-  full.transform.offers({mf::MFVideoFormat_NV12, mf::MFVideoFormat_YUY2, mf::MFVideoFormat_ARGB32,
-                         mf::MFVideoFormat_RGB32, kFormatI420});
+  FixtureEncoder full = fixture(0x7E570001, 0x01, u"Fixture H.264 Encoder (async)", true);
+  full.async = 1;
+  full.offers({mf::MFVideoFormat_NV12, mf::MFVideoFormat_YUY2, mf::MFVideoFormat_ARGB32,
+               mf::MFVideoFormat_RGB32, kFormatI420});
 
-  FixtureEncoder synchronous = fixture(0x7E570002, 0x02, L"Fixture H.264 Encoder (sync)", true);
-  synchronous.transform.offers({mf::MFVideoFormat_NV12, mf::MFVideoFormat_NV12});
+  FixtureEncoder synchronous = fixture(0x7E570002, 0x02, u"Fixture H.264 Encoder (sync)", true);
+  synchronous.offers({mf::MFVideoFormat_NV12, mf::MFVideoFormat_NV12});
 
-  FixtureEncoder no_inputs = fixture(0x7E570003, 0x03, L"Fixture H.264 Encoder (no input types)");
-  no_inputs.transform.async = 0;
+  FixtureEncoder no_inputs = fixture(0x7E570003, 0x03, u"Fixture H.264 Encoder (no input types)");
+  no_inputs.async = 0;
 
   FixtureEncoder unlock_refused =
-      fixture(0x7E57BAD1, 0x04, L"Fixture H.264 Encoder (unlock refused)");
-  unlock_refused.transform.async = 1;
-  unlock_refused.transform.unlock = world::fails(E_ACCESSDENIED);
-  unlock_refused.transform.offers({mf::MFVideoFormat_NV12});
+      fixture(0x7E57BAD1, 0x04, u"Fixture H.264 Encoder (unlock refused)");
+  unlock_refused.async = 1;
+  unlock_refused.unlock = world::fails(E_ACCESSDENIED);
+  unlock_refused.offers({mf::MFVideoFormat_NV12});
 
   FixtureEncoder output_refused =
-      fixture(0x7E57BAD2, 0x05, L"Fixture H.264 Encoder (output type refused)");
-  output_refused.transform.async = 1;
-  output_refused.transform.set_output = world::fails(
-      kInvalidMediaType,
+      fixture(0x7E57BAD2, 0x05, u"Fixture H.264 Encoder (output type refused)");
+  output_refused.async = 1;
+  output_refused.set_output = world::fails(
+      MF_E_INVALIDMEDIATYPE,
       world::described(u"The fixture encoder takes no 1080p60 Main profile output.\r\n"));
-  output_refused.transform.offers({mf::MFVideoFormat_NV12});
+  output_refused.offers({mf::MFVideoFormat_NV12});
 
   FixtureEncoder walk_fails =
-      fixture(0x7E57BAD3, 0x06, L"Fixture H.264 Encoder (input types fail)");
-  walk_fails.transform.offers({mf::MFVideoFormat_NV12, mf::MFVideoFormat_YUY2});
-  walk_fails.transform.inputs_end = world::fails(E_NOTIMPL);
+      fixture(0x7E57BAD3, 0x06, u"Fixture H.264 Encoder (input types fail)");
+  walk_fails.offers({mf::MFVideoFormat_NV12, mf::MFVideoFormat_YUY2});
+  walk_fails.inputs_end = world::fails(E_NOTIMPL);
 
-  return {full,
-          synchronous,
-          no_inputs,
-          unlock_refused,
-          output_refused,
-          walk_fails,
-          fixture(0x7E57FA11, 0x07, L"Fixture H.264 Encoder (no class object)", false,
-                  FactoryBehaviour::NoClassObject),
-          fixture(0x7E57FA11, 0x08, L"Fixture H.264 Encoder (creation refused)", false,
-                  FactoryBehaviour::CreateFails)};
+  FixtureEncoder no_class_object =
+      fixture(0x7E57FA11, 0x07, u"Fixture H.264 Encoder (no class object)");
+  no_class_object.activation = world::fails(CLASS_E_CLASSNOTAVAILABLE);
+
+  FixtureEncoder creation_refused =
+      fixture(0x7E57FA11, 0x08, u"Fixture H.264 Encoder (creation refused)");
+  creation_refused.activation = world::fails(E_OUTOFMEMORY);
+
+  return {full,           synchronous, no_inputs,       unlock_refused,
+          output_refused, walk_fails,  no_class_object, creation_refused};
 }
 
 }  // namespace
@@ -69,7 +68,7 @@ std::span<const FixtureEncoder> fixture_encoders() {
 
 const FixtureEncoder* find_fixture_encoder(const GUID& clsid) {
   for (const auto& encoder : fixture_encoders()) {
-    if (same_guid(encoder.clsid, clsid)) return &encoder;
+    if (same_guid(*encoder.clsid, clsid)) return &encoder;
   }
   return nullptr;
 }

@@ -1,9 +1,13 @@
 #pragma once
 
 // The encoders that the fixture server offers in place of a GPU vendor's
-// driver, one CLSID per behaviour. The registration tool registers them, the
-// server creates them, and the end-to-end tests select them by CLSID fragment
-// (Wine gives enumerated encoders no friendly name).
+// driver, one CLSID per behaviour. The registration tool registers them under
+// their names and CLSIDs, the server creates them, and the end-to-end tests
+// select them by CLSID fragment (Wine gives enumerated encoders no friendly name).
+//
+// Wine's Media Foundation activates an encoder through COM, so its activation
+// answer is given where COM asks: CLASS_E_CLASSNOTAVAILABLE by
+// DllGetClassObject, any other failure by the class factory's CreateInstance.
 
 #include <windows.h>
 
@@ -13,18 +17,8 @@
 
 namespace velkaron::wine_test {
 
-enum class FactoryBehaviour {
-  Works,
-  NoClassObject,  // DllGetClassObject refuses the CLSID
-  CreateFails,    // the class factory refuses to create the transform
-};
-
-struct FixtureEncoder {
-  GUID clsid;
-  const wchar_t* name;
-  bool demonstrated;  // registered in the demonstration prefix too
-  FactoryBehaviour factory;
-  world::Encoder transform;
+struct FixtureEncoder : world::Encoder {
+  bool demonstrated = false;  // registered in the demonstration prefix too
 };
 
 std::span<const FixtureEncoder> fixture_encoders();

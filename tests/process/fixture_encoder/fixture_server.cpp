@@ -24,9 +24,7 @@ class FixtureClassFactory final : public TrackedObject<IClassFactory> {
     *out = nullptr;
     const std::string call = "CreateInstance(" + guid_name(iid) + ")";
     if (outer != nullptr) return recorded(call, CLASS_E_NOAGGREGATION);
-    if (encoder_.factory == FactoryBehaviour::CreateFails) return recorded(call, E_OUTOFMEMORY);
-    const platform::com_ptr<IMFTransform> transform(make_sdk_transform(encoder_.transform));
-    return recorded(call, transform->QueryInterface(iid, out));
+    return recorded(call, activate_sdk_transform(encoder_, iid, out));
   }
   HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
 
@@ -34,10 +32,6 @@ class FixtureClassFactory final : public TrackedObject<IClassFactory> {
   void* interface_for(REFIID iid) override {
     if (same_guid(iid, test_support::kIidClassFactory)) return static_cast<IClassFactory*>(this);
     return TrackedObject::interface_for(iid);
-  }
-  HRESULT recorded(const std::string& call, HRESULT status) const {
-    record_call(call, status);
-    return status;
   }
 
   const FixtureEncoder& encoder_;
@@ -58,15 +52,12 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, 
   *out = nullptr;
   const FixtureEncoder* encoder = find_fixture_encoder(clsid);
   const std::string call = "DllGetClassObject(" + guid_name(clsid) + ", " + guid_name(iid) + ")";
-  if (encoder == nullptr || encoder->factory == FactoryBehaviour::NoClassObject) {
-    record_line(call + " -> " + hresult_text(CLASS_E_CLASSNOTAVAILABLE));
-    return CLASS_E_CLASSNOTAVAILABLE;
+  if (encoder == nullptr || encoder->activation.status == CLASS_E_CLASSNOTAVAILABLE) {
+    return record_result(call, CLASS_E_CLASSNOTAVAILABLE);
   }
   // Memory never returned: see TrackedObject.
   const velkaron::platform::com_ptr<FixtureClassFactory> factory(new FixtureClassFactory(*encoder));
-  const HRESULT status = factory->QueryInterface(iid, out);
-  record_line(call + " -> " + hresult_text(status));
-  return status;
+  return record_result(call, factory->QueryInterface(iid, out));
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {

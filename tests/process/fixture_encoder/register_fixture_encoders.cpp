@@ -13,6 +13,7 @@
 #include <string>
 
 #include "fixture_encoders.h"
+#include "platform/unique_any.h"
 
 using namespace velkaron::wine_test;
 
@@ -31,22 +32,27 @@ bool set_text(HKEY key, const wchar_t* value_name, const std::wstring& text) {
                         static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
-bool register_server(const FixtureEncoder& encoder, const std::wstring& dll_path) {
+void close_key(HKEY key) noexcept {
+  RegCloseKey(key);
+}
+using Key = velkaron::platform::unique_any<HKEY, close_key>;
+
+bool create_key(HKEY parent, const std::wstring& path, Key& key) {
+  return RegCreateKeyExW(parent, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.put(),
+                         nullptr) == ERROR_SUCCESS;
+}
+
+bool register_server(const GUID& clsid, const std::wstring& name, const std::wstring& dll_path) {
   wchar_t clsid_text[40];
-  StringFromGUID2(encoder.clsid, clsid_text, 40);
-  const std::wstring key_path = std::wstring(L"Software\\Classes\\CLSID\\") + clsid_text;
-  HKEY class_key = nullptr;
-  HKEY server_key = nullptr;
-  bool done = RegCreateKeyExW(HKEY_LOCAL_MACHINE, key_path.c_str(), 0, nullptr, 0, KEY_WRITE,
-                              nullptr, &class_key, nullptr) == ERROR_SUCCESS &&
-              set_text(class_key, nullptr, encoder.name) &&
-              RegCreateKeyExW(class_key, L"InprocServer32", 0, nullptr, 0, KEY_WRITE, nullptr,
-                              &server_key, nullptr) == ERROR_SUCCESS &&
-              set_text(server_key, nullptr, dll_path) &&
-              set_text(server_key, L"ThreadingModel", L"Both");
-  if (server_key != nullptr) RegCloseKey(server_key);
-  if (class_key != nullptr) RegCloseKey(class_key);
-  return done;
+  StringFromGUID2(clsid, clsid_text, 40);
+  Key class_key;
+  Key server_key;
+  return create_key(HKEY_LOCAL_MACHINE, std::wstring(L"Software\\Classes\\CLSID\\") + clsid_text,
+                    class_key) &&
+         set_text(class_key.get(), nullptr, name) &&
+         create_key(class_key.get(), L"InprocServer32", server_key) &&
+         set_text(server_key.get(), nullptr, dll_path) &&
+         set_text(server_key.get(), L"ThreadingModel", L"Both");
 }
 
 }  // namespace
@@ -58,15 +64,16 @@ int wmain(int argc, wchar_t** argv) {
   int registered = 0;
   for (const auto& encoder : fixture_encoders()) {
     if (demo_only && !encoder.demonstrated) continue;
-    if (!register_server(encoder, dll_path)) {
-      std::fwprintf(stderr, L"cannot register the in-process server of %ls\n", encoder.name);
+    std::wstring name(encoder.name->units.begin(), encoder.name->units.end());
+    if (!register_server(*encoder.clsid, name, dll_path)) {
+      std::fwprintf(stderr, L"cannot register the in-process server of %ls\n", name.c_str());
       return 1;
     }
-    const HRESULT status = MFTRegister(
-        encoder.clsid, mf::MFT_CATEGORY_VIDEO_ENCODER, const_cast<LPWSTR>(encoder.name),
-        MFT_ENUM_FLAG_HARDWARE | MFT_ENUM_FLAG_ASYNCMFT, 0, nullptr, 1, &h264_output, nullptr);
+    const HRESULT status = MFTRegister(*encoder.clsid, mf::MFT_CATEGORY_VIDEO_ENCODER, name.data(),
+                                       MFT_ENUM_FLAG_HARDWARE | MFT_ENUM_FLAG_ASYNCMFT, 0, nullptr,
+                                       1, &h264_output, nullptr);
     if (FAILED(status)) {
-      std::fwprintf(stderr, L"MFTRegister of %ls failed: 0x%08lX\n", encoder.name,
+      std::fwprintf(stderr, L"MFTRegister of %ls failed: 0x%08lX\n", name.c_str(),
                     static_cast<unsigned long>(status));
       return 1;
     }

@@ -14,10 +14,8 @@
 #include "caller_memory.h"
 #include "event_record.h"
 #include "object_ledger.h"
-#include "platform/com_ptr.h"
 #include "sdk_transform.h"
 #include "stand_in_worlds.h"
-#include "tracked_media_type.h"
 
 namespace velkaron::wine_test {
 namespace {
@@ -46,16 +44,14 @@ class SdkActivation final : public AttributeStore<IMFActivate> {
     const std::string call = "ActivateObject(" + guid_name(iid) + ")";
     if (out == nullptr) return recorded(call, E_POINTER);
     *out = nullptr;
-    if (script_.activation.failed()) return recorded(call, answer(script_.activation));
     if (script_.activation.no_object) return recorded(call + " (no object)", S_OK);
-    const platform::com_ptr<IMFTransform> transform(make_sdk_transform(script_));
-    return recorded(call, transform->QueryInterface(iid, out));
+    return recorded(call, activate_sdk_transform(script_, iid, out));
   }
   HRESULT STDMETHODCALLTYPE ShutdownObject() override {
     if (!alive("ShutdownObject")) return E_UNEXPECTED;
     return recorded("ShutdownObject", answer(script_.shutdown_object));
   }
-  HRESULT STDMETHODCALLTYPE DetachObject() override { return unsupported("DetachObject"); }
+  VELKARON_NOT_CALLED(DetachObject);
 
  private:
   const world::Encoder& script_;  // the worlds are static tables
@@ -63,12 +59,7 @@ class SdkActivation final : public AttributeStore<IMFActivate> {
 
 std::string type_info_text(const MFT_REGISTER_TYPE_INFO* info) {
   if (info == nullptr) return "null";
-  std::string text = "{";
-  text += guid_name(info->guidMajorType);
-  text += ", ";
-  text += guid_name(info->guidSubtype);
-  text += "}";
-  return text;
+  return "{" + guid_name(info->guidMajorType) + ", " + guid_name(info->guidSubtype) + "}";
 }
 
 }  // namespace
@@ -86,9 +77,7 @@ extern "C" HRESULT WINAPI MFStartup(ULONG version, DWORD flags) {
                            std::to_string(flags) + ")";
   if (scenario == nullptr) return E_INVALIDARG;
   if (!watch_caller_memory()) record_line("cannot watch the memory handed to the program");
-  const HRESULT status = answer(scenario->startup);
-  record_line(call + " -> " + hresult_text(status));
-  return status;
+  return record_result(call, answer(scenario->startup));
 }
 
 extern "C" HRESULT WINAPI MFShutdown() {
@@ -107,11 +96,7 @@ extern "C" HRESULT WINAPI MFTEnumEx(GUID category, UINT32 flags,
   if (activations == nullptr || count == nullptr) return E_POINTER;
   *activations = nullptr;
   *count = 0;
-  if (scenario->enumeration.failed()) {
-    const HRESULT status = answer(scenario->enumeration);
-    record_line(call + " -> " + hresult_text(status));
-    return status;
-  }
+  if (scenario->enumeration.failed()) return record_result(call, answer(scenario->enumeration));
   const auto total = static_cast<UINT32>(scenario->encoders.size());
   if (scenario->count_without_array) {
     *count = total;
@@ -127,26 +112,19 @@ extern "C" HRESULT WINAPI MFTEnumEx(GUID category, UINT32 flags,
     *activations = array;
     *count = total;
   }
-  record_line(call + " = " + std::to_string(*count) + " -> " + hresult_text(S_OK));
-  return S_OK;
+  return record_result(call + " = " + std::to_string(*count), S_OK);
 }
 
 extern "C" HRESULT WINAPI MFCreateMediaType(IMFMediaType** type) {
   if (type == nullptr) return E_POINTER;
   *type = nullptr;
   if (scenario->media_type.failed()) {
-    const HRESULT status = answer(scenario->media_type);
-    record_line("MFCreateMediaType -> " + hresult_text(status));
-    return status;
+    return record_result("MFCreateMediaType", answer(scenario->media_type));
   }
-  if (scenario->media_type.no_object) {
-    record_line("MFCreateMediaType (no object) -> " + hresult_text(S_OK));
-    return S_OK;
-  }
+  if (scenario->media_type.no_object) return record_result("MFCreateMediaType (no object)", S_OK);
   // Memory never returned: see TrackedObject.
-  auto* created = new TrackedMediaType("output-type");
+  auto* created = new SdkMediaType("output-type");
   for (const auto& [key, failure] : scenario->output_type_refuses) created->fail_key(key, failure);
   *type = created;
-  record_line("MFCreateMediaType = " + created->name() + " -> " + hresult_text(S_OK));
-  return S_OK;
+  return record_result("MFCreateMediaType = " + created->name(), S_OK);
 }

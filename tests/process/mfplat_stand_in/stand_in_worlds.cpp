@@ -1,5 +1,7 @@
 #include "stand_in_worlds.h"
 
+#include <mferror.h>
+
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -10,9 +12,6 @@ namespace velkaron::wine_test {
 namespace {
 
 using namespace test_support::world;
-
-constexpr HRESULT kFail = static_cast<HRESULT>(0x80004005);
-constexpr HRESULT kAttributeNotFound = static_cast<HRESULT>(0xC00D36E6);
 
 // "SSSSSSSS-0000-4000-8000-0000000000NN": one series of CLSIDs per world.
 constexpr GUID clsid(std::uint32_t series, unsigned char number) {
@@ -37,7 +36,7 @@ Encoder with_length(std::u16string name, UINT32 reported, const GUID& id) {
 World activation_failures() {
   World world;
   Encoder microsoft = named(u"Microsoft H264 Encoder MFT", clsid(0x33333333, 1));
-  microsoft.activation = fails(static_cast<HRESULT>(0x80004002));
+  microsoft.activation = fails(E_NOINTERFACE);
   Encoder removed = named(u"NVIDIA H.264 Encoder MFT", clsid(0x33333333, 2));
   removed.activation = fails(static_cast<HRESULT>(0x887A0005),
                              restricted(u"Not shown", u"The GPU was removed.", u""));
@@ -50,7 +49,7 @@ World activation_failures() {
 // MFTEnumEx fails with a plain IErrorInfo whose description ends in white space.
 World enumeration_fails() {
   World world;
-  world.enumeration = fails(kFail, described(u"Enumeration refused\tby the scripted platform \n"));
+  world.enumeration = fails(E_FAIL, described(u"Enumeration refused\tby the scripted platform \n"));
   return world;
 }
 
@@ -82,8 +81,8 @@ World escaped_name() {
 World friendly_names() {
   World world;
   Encoder unreadable;
-  unreadable.name_read = fails(kFail);
-  unreadable.clsid_read = fails(kAttributeNotFound);
+  unreadable.name_read = fails(E_FAIL);
+  unreadable.clsid_read = fails(MF_E_ATTRIBUTENOTFOUND);
   world.encoders = {
       named(u"Quote \"and\" backslash \\ encoder", clsid(0x11111111, 1)),
       null_entry(),
@@ -126,7 +125,7 @@ World null_entries() {
 // The fourth attribute of the output type, the frame rate, cannot be set.
 World output_setter_fails() {
   World world;
-  world.output_type_refuses = {{mf::MF_MT_FRAME_RATE, fails(static_cast<HRESULT>(0x80070057))}};
+  world.output_type_refuses = {{mf::MF_MT_FRAME_RATE, fails(E_INVALIDARG)}};
   world.encoders = {nvidia(3)};
   return world;
 }
@@ -137,8 +136,8 @@ World set_output_fails() {
   World world;
   Encoder encoder = nvidia(4);
   encoder.async = 1;
-  encoder.set_output = fails(static_cast<HRESULT>(0xC00D36B4),
-                             restricted(u"Not supported by this encoder.", u"", u""));
+  encoder.set_output =
+      fails(MF_E_INVALIDMEDIATYPE, restricted(u"Not supported by this encoder.", u"", u""));
   world.encoders = {encoder};
   return world;
 }
@@ -147,9 +146,9 @@ World set_output_fails() {
 // IRestrictedErrorInfo: its restricted description wins over the others.
 World startup_fails() {
   World world;
-  world.startup = fails(static_cast<HRESULT>(0x80070005),
-                        restricted(u"Plain description, not shown", u"Details, not shown",
-                                   u"Media Foundation is disabled by policy.\r\n"));
+  world.startup =
+      fails(E_ACCESSDENIED, restricted(u"Plain description, not shown", u"Details, not shown",
+                                       u"Media Foundation is disabled by policy.\r\n"));
   return world;
 }
 
@@ -158,7 +157,7 @@ World subtype_fails() {
   World world;
   Encoder encoder = nvidia(6);
   encoder.offers({mf::MFVideoFormat_NV12, mf::MFVideoFormat_YUY2, mf::MFVideoFormat_RGB32});
-  encoder.inputs[1].subtype_read = fails(kAttributeNotFound);
+  encoder.inputs[1].subtype_read = fails(MF_E_ATTRIBUTENOTFOUND);
   world.encoders = {encoder};
   return world;
 }
@@ -169,7 +168,7 @@ World unlock_fails() {
   World world;
   Encoder encoder = nvidia(1);
   encoder.async = 1;
-  encoder.unlock = fails(kFail, described(u""));
+  encoder.unlock = fails(E_FAIL, described(u""));
   world.encoders = {encoder};
   return world;
 }
@@ -180,10 +179,10 @@ World unlock_fails() {
 World shutdown_object() {
   World world;
   Encoder refused = named(u"NVIDIA H.264 Encoder MFT", clsid(0x66666666, 1));
-  refused.activation = fails(kFail, described(u"Activation refused"));
+  refused.activation = fails(E_FAIL, described(u"Activation refused"));
   Encoder chosen = named(u"Microsoft H264 Encoder MFT", clsid(0x66666666, 2));
   chosen.offers({mf::MFVideoFormat_NV12});
-  chosen.shutdown_object = fails(kFail, described(u"Shutdown trouble"));
+  chosen.shutdown_object = fails(E_FAIL, described(u"Shutdown trouble"));
   world.encoders = {refused, chosen};
   return world;
 }
@@ -198,11 +197,11 @@ World vendor_order() {
   Encoder amd = named(u"AMD H.264 Hardware MFT Encoder", clsid(0x22222222, 2));
   Encoder contoso = named(u"Contoso Video Encoder", clsid(0x22222222, 3));
   Encoder intel = named(u"Intel\u00AE Quick Sync Video H.264 Encoder MFT", clsid(0x22222222, 4));
-  amd.activation = contoso.activation = intel.activation = fails(kFail);
+  amd.activation = contoso.activation = intel.activation = fails(E_FAIL);
   Encoder busy = named(u"NVIDIA H.264 Encoder MFT", clsid(0x22222222, 5));
-  busy.activation = fails(kFail, described(u"Encoder busy"));
+  busy.activation = fails(E_FAIL, described(u"Encoder busy"));
   world.encoders = {microsoft, amd, contoso, intel, busy};
-  world.shutdown = fails(kFail, described(u"Shutdown trouble"));
+  world.shutdown = fails(E_FAIL, described(u"Shutdown trouble"));
   return world;
 }
 
