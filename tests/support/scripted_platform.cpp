@@ -18,11 +18,6 @@ void ScriptedPlatform::enumerate(std::vector<ScriptedActivate*> activates, HRESU
   };
 }
 
-HRESULT ScriptedPlatform::fail_with(HRESULT status, ScriptedErrorInfo* info) {
-  if (info != nullptr) substitute::set_error_info(info->hand_out());
-  return status;
-}
-
 std::vector<std::string> ScriptedPlatform::unreleased() const {
   std::vector<std::string> names;
   for (const Owned& owned : objects_) {

@@ -44,9 +44,6 @@ class ScriptedPlatform {
   // task-allocator array, as the platform does, answering `status`.
   void enumerate(std::vector<ScriptedActivate*> activates, HRESULT status = S_OK);
 
-  // The status a scripted call returns after putting `info` on the thread.
-  HRESULT fail_with(HRESULT status, ScriptedErrorInfo* info);
-
   // Objects that still hold references, by name; empty when all were released.
   std::vector<std::string> unreleased() const;
 

@@ -97,11 +97,6 @@ class Player {
   ScriptedPlatform& platform_;
 };
 
-// The call's answer, error information left on the thread first.
-std::function<HRESULT()> answering(ScriptedPlatform& platform, Status status) {
-  return [&platform, status] { return platform.fail_with(status.code, status.info); };
-}
-
 }  // namespace
 
 PlayedWorld play(ScriptedPlatform& platform, const world::World& world) {
@@ -111,12 +106,15 @@ PlayedWorld play(ScriptedPlatform& platform, const world::World& world) {
     played.activations.push_back(
         player.activation(world.encoders[i], "encoder " + std::to_string(i)));
   }
+  // The call's answer, error information left on the thread first.
+  const auto answering = [&player](const world::Answer& answer, const std::string& call) {
+    return [status = player.status(answer, call)](auto...) { return status.raise(); };
+  };
   substitute::Script& script = platform.script();
-  script.mf_startup = answering(platform, player.status(world.startup, "MFStartup"));
-  script.mf_shutdown = answering(platform, player.status(world.shutdown, "MFShutdown"));
+  script.mf_startup = answering(world.startup, "MFStartup");
+  script.mf_shutdown = answering(world.shutdown, "MFShutdown");
   if (world.enumeration.failed()) {
-    const auto failure = answering(platform, player.status(world.enumeration, "MFTEnumEx"));
-    script.mft_enum_ex = [failure](IMFActivate***, UINT32*) { return failure(); };
+    script.mft_enum_ex = answering(world.enumeration, "MFTEnumEx");
   } else if (world.count_without_array) {
     const auto count = static_cast<UINT32>(world.encoders.size());
     script.mft_enum_ex = [count, answer = world.enumeration.status](IMFActivate***, UINT32* out) {
@@ -127,8 +125,7 @@ PlayedWorld play(ScriptedPlatform& platform, const world::World& world) {
     platform.enumerate(played.activations, world.enumeration.status);
   }
   if (world.media_type.failed()) {
-    const auto failure = answering(platform, player.status(world.media_type, "MFCreateMediaType"));
-    script.create_media_type = [failure](IMFMediaType**) { return failure(); };
+    script.create_media_type = answering(world.media_type, "MFCreateMediaType");
   } else {
     ScriptedMediaType* created = world.media_type.no_object ? nullptr : &player.output_type(world);
     played.output_type = created;

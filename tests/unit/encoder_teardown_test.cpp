@@ -33,7 +33,8 @@ class EncoderTeardownTest : public ProbeScenario,
     return world::fails(status, world::described(u"Described by " + what));
   }
 
-  // The ledger position of the last call made on the chosen transform or its attribute store.
+  // The ledger position of the last call made on the chosen transform, its attribute store or
+  // its input type.
   std::size_t last_use_of_chosen_transform() const {
     const auto& calls = platform_.ledger().calls;
     std::size_t last = calls.size();
@@ -66,8 +67,8 @@ TEST_P(EncoderTeardownTest, ShutdownComesBetweenTheLastUseAndTheReleases) {
       {"Release encoder 2 ActivateObject error", "ShutdownObject encoder 2", "Release encoder 2"}));
   // The chosen one.
   EXPECT_LT(last_use_of_chosen_transform(), platform_.position_of("ShutdownObject encoder 1"));
-  EXPECT_TRUE(platform_.in_ledger_order({"ShutdownObject encoder 1", "Release encoder 1 transform",
-                                         "Release encoder 1", "MFShutdown"}));
+  EXPECT_TRUE(platform_.in_ledger_order(
+      {"ShutdownObject encoder 1", "Release encoder 1 transform", "Release encoder 1"}));
   EXPECT_TRUE(platform_.released_exactly_once_before_shutdown());
 }
 
