@@ -54,8 +54,8 @@ TEST_F(InputTypesTest, TypicalRunReportsEveryInputTypeAndReleasesInOrder) {
   "ok": true
 })");
   EXPECT_EQ(platform_.calls_starting("SetUINT32 encoder 2 transform attributes"),
-            Calls{"SetUINT32 encoder 2 transform attributes E5666D6B-3422-4EB6-A421-DA7DB1F8E207 "
-                  "1"});
+            Calls{"SetUINT32 encoder 2 transform attributes "
+                  "E5666D6B-3422-4EB6-A421-DA7DB1F8E207 1"});
   // Each input type is released before the next one is asked for: the shell faults otherwise.
   EXPECT_TRUE(released_in_order({"encoder 0", "encoder 1", "encoder 2 transform attributes",
                                  "encoder 2 transform input", "output type", "encoder 2 transform",
