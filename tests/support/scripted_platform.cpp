@@ -26,14 +26,6 @@ std::vector<std::string> ScriptedPlatform::unreleased() const {
   return names;
 }
 
-std::vector<std::string> ScriptedPlatform::calls_starting(std::string_view prefix) const {
-  std::vector<std::string> calls;
-  for (const std::string& call : substitute::ledger().calls) {
-    if (call.starts_with(prefix)) calls.push_back(call);
-  }
-  return calls;
-}
-
 std::vector<std::string> ScriptedPlatform::calls_starting_any(
     std::initializer_list<std::string_view> prefixes) const {
   std::vector<std::string> calls;

@@ -48,7 +48,9 @@ class ScriptedPlatform {
   std::vector<std::string> unreleased() const;
 
   // The calls in ledger order that start with `prefix`.
-  std::vector<std::string> calls_starting(std::string_view prefix) const;
+  std::vector<std::string> calls_starting(std::string_view prefix) const {
+    return calls_starting_any({prefix});
+  }
 
   // The calls in ledger order that start with any of `prefixes`.
   std::vector<std::string> calls_starting_any(

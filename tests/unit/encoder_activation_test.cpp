@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -135,6 +136,8 @@ struct UnlockCase {
   std::optional<UINT32> asynchronous;
   world::Answer read_flag;
   bool unlocks;
+
+  friend void PrintTo(const UnlockCase& c, std::ostream* out) { *out << c.what; }
 };
 
 class AsyncUnlockTest : public ProbeScenario, public ::testing::WithParamInterface<UnlockCase> {};

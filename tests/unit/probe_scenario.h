@@ -39,9 +39,12 @@ inline constexpr std::string_view kClsidCText = "0A0B0C0D-1E1F-4A4B-9C9D-0E0F101
 
 inline constexpr HRESULT kDeviceLost = static_cast<HRESULT>(0x887A0005u);
 
-// An encoder that works: it activates, is synchronous, takes the output type and offers nothing.
+// An encoder that works: it activates, says it is synchronous, takes the output type and offers
+// nothing.
 inline world::Encoder nvidia() {
-  return world::named(u"NVIDIA H.264 Encoder MFT", kClsidA);
+  world::Encoder made = world::named(u"NVIDIA H.264 Encoder MFT", kClsidA);
+  made.async = 0;
+  return made;
 }
 
 class ProbeScenario : public ::testing::Test {
