@@ -227,19 +227,17 @@ class ScriptedTransform : public Scripted<IMFTransform> {
   ScriptedAttributeStore* attributes = nullptr;
 
   Status set_output_type_status;
+  IMFMediaType* output_type = nullptr;  // what SetOutputType was given (not a reference)
 
-  // GetInputAvailableType: entry i is index i's type (null: success without an object);
-  // past the end, `end_status`; at `fail_at`, `fail_status`.
-  std::vector<ScriptedMediaType*> input_types;
-  Status end_status = MF_E_NO_MORE_TYPES;
-  std::optional<DWORD> fail_at;
-  Status fail_status = E_NOTIMPL;
-
-  // Instead of `input_types`: what each index offers, all through `reused`, one
-  // media type handed out again for every index. Asking for a type while the
-  // last one is still held is a fault, so a walk provably holds one at a time.
+  // GetInputAvailableType: what each index offers, all through `reused`, one media type handed
+  // out again for every index; past the last, `end_status`. Asking for a type while the last
+  // one is still held is a fault, so a walk provably holds one at a time.
   const std::vector<world::InputType>* offered = nullptr;
   ScriptedMediaType* reused = nullptr;
+  Status end_status = MF_E_NO_MORE_TYPES;
+  // By index: the error information a failed offer, or a failed subtype read, leaves.
+  std::map<DWORD, ScriptedErrorInfo*> offer_errors;
+  std::map<DWORD, ScriptedErrorInfo*> subtype_errors;
 
   HRESULT GetAttributes(IMFAttributes** store) override {
     note("GetAttributes ", name());
@@ -252,12 +250,22 @@ class ScriptedTransform : public Scripted<IMFTransform> {
       note("GetInputAvailableType ", name(), " ", std::to_string(stream), " ",
            std::to_string(index));
     }
-    if (fail_at && *fail_at == index) return fail_status.raise();
-    if (offered != nullptr) return offer(index, type);
-    if (index >= input_types.size()) return end_status.raise();
-    ScriptedMediaType* offered_type = input_types[index];
-    *type = offered_type != nullptr ? offered_type->hand_out() : nullptr;
-    return S_OK;
+    if (reused != nullptr && reused->references() != 0) {
+      substitute::ledger().fault("two input types held at once");
+    }
+    if (offered == nullptr || index >= offered->size()) return end_status.raise();
+    const world::InputType& input = (*offered)[index];
+    *type = nullptr;
+    if (input.offer.failed()) return Status(input.offer.status, at(offer_errors, index)).raise();
+    if (input.offer.no_object) return input.offer.status;
+    reused->set(probe::mf::MF_MT_SUBTYPE, input.subtype);
+    reused->failures.clear();
+    if (input.subtype_read.status != S_OK) {
+      reused->fail(probe::mf::MF_MT_SUBTYPE,
+                   {input.subtype_read.status, at(subtype_errors, index)});
+    }
+    *type = reused->hand_out();
+    return input.offer.status;
   }
   HRESULT SetOutputType(DWORD stream, IMFMediaType* type, DWORD flags) override {
     if (substitute::ledger().object_calls) {
@@ -267,22 +275,10 @@ class ScriptedTransform : public Scripted<IMFTransform> {
     return set_output_type_status.raise();
   }
 
-  IMFMediaType* output_type = nullptr;  // what SetOutputType was given (not a reference)
-
  private:
-  HRESULT offer(DWORD index, IMFMediaType** type) {
-    if (index >= offered->size()) return end_status.raise();
-    if (reused->references() != 0) substitute::ledger().fault("two input types held at once");
-    const world::InputType& input = (*offered)[index];
-    *type = nullptr;
-    if (input.offer.failed() || input.offer.no_object) return input.offer.status;
-    reused->set(probe::mf::MF_MT_SUBTYPE, input.subtype);
-    reused->failures.clear();
-    if (input.subtype_read.status != S_OK) {
-      reused->fail(probe::mf::MF_MT_SUBTYPE, input.subtype_read.status);
-    }
-    *type = reused->hand_out();
-    return input.offer.status;
+  static ScriptedErrorInfo* at(const std::map<DWORD, ScriptedErrorInfo*>& errors, DWORD index) {
+    const auto found = errors.find(index);
+    return found == errors.end() ? nullptr : found->second;
   }
 };
 

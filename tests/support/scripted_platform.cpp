@@ -18,25 +18,12 @@ void ScriptedPlatform::enumerate(std::vector<ScriptedActivate*> activates, HRESU
   };
 }
 
-HRESULT ScriptedPlatform::fail_with(HRESULT status, ScriptedErrorInfo* info) {
-  if (info != nullptr) substitute::set_error_info(info->hand_out());
-  return status;
-}
-
 std::vector<std::string> ScriptedPlatform::unreleased() const {
   std::vector<std::string> names;
   for (const Owned& owned : objects_) {
     if (owned.references() != 0) names.push_back(owned.name);
   }
   return names;
-}
-
-std::vector<std::string> ScriptedPlatform::calls_starting(std::string_view prefix) const {
-  std::vector<std::string> calls;
-  for (const std::string& call : substitute::ledger().calls) {
-    if (call.starts_with(prefix)) calls.push_back(call);
-  }
-  return calls;
 }
 
 std::vector<std::string> ScriptedPlatform::calls_starting_any(

@@ -44,14 +44,13 @@ class ScriptedPlatform {
   // task-allocator array, as the platform does, answering `status`.
   void enumerate(std::vector<ScriptedActivate*> activates, HRESULT status = S_OK);
 
-  // The status a scripted call returns after putting `info` on the thread.
-  HRESULT fail_with(HRESULT status, ScriptedErrorInfo* info);
-
   // Objects that still hold references, by name; empty when all were released.
   std::vector<std::string> unreleased() const;
 
   // The calls in ledger order that start with `prefix`.
-  std::vector<std::string> calls_starting(std::string_view prefix) const;
+  std::vector<std::string> calls_starting(std::string_view prefix) const {
+    return calls_starting_any({prefix});
+  }
 
   // The calls in ledger order that start with any of `prefixes`.
   std::vector<std::string> calls_starting_any(

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/guid.h"
 #include "platform/media_foundation_guids.h"
 
 namespace velkaron::test_support {
@@ -16,10 +17,14 @@ class Player {
  public:
   explicit Player(ScriptedPlatform& platform) : platform_(platform) {}
 
-  Status status(const world::Answer& answer, const std::string& owner) {
-    if (!answer.failed() || !answer.error) return answer.status;
+  // The answer of `call`, whose error information, if any, is named after it.
+  Status status(const world::Answer& answer, const std::string& call) {
+    return {answer.status, error(answer, call)};
+  }
+  ScriptedErrorInfo* error(const world::Answer& answer, const std::string& call) {
+    if (!answer.failed() || !answer.error) return nullptr;
     const world::ErrorText& text = *answer.error;
-    auto& info = platform_.make<ScriptedErrorInfo>(owner + " error " + std::to_string(++errors_));
+    auto& info = platform_.make<ScriptedErrorInfo>(call + " error");
     info.description = text.description;
     if (text.restricted) {
       auto& restricted = platform_.make<ScriptedRestrictedErrorInfo>(info.name() + " restricted");
@@ -27,7 +32,7 @@ class Player {
       restricted.restricted_description = text.restricted_description;
       info.restricted = &restricted;
     }
-    return {answer.status, &info};
+    return &info;
   }
 
   ScriptedActivate* activation(const world::Encoder& encoder, const std::string& name) {
@@ -35,10 +40,10 @@ class Player {
     auto& made = platform_.make<ScriptedActivate>(name);
     if (encoder.name) made.set(mf::MFT_FRIENDLY_NAME_Attribute, *encoder.name);
     if (encoder.clsid) made.set(mf::MFT_TRANSFORM_CLSID_Attribute, *encoder.clsid);
-    fail(made, mf::MFT_FRIENDLY_NAME_Attribute, encoder.name_read, name);
-    fail(made, mf::MFT_TRANSFORM_CLSID_Attribute, encoder.clsid_read, name);
-    made.activate_status = status(encoder.activation, name);
-    made.shutdown_object_status = status(encoder.shutdown_object, name);
+    fail(made, mf::MFT_FRIENDLY_NAME_Attribute, encoder.name_read, name + " name");
+    fail(made, mf::MFT_TRANSFORM_CLSID_Attribute, encoder.clsid_read, name + " CLSID");
+    made.activate_status = status(encoder.activation, name + " ActivateObject");
+    made.shutdown_object_status = status(encoder.shutdown_object, name + " ShutdownObject");
     if (!encoder.activation.failed() && !encoder.activation.no_object) {
       made.transform = &transform(encoder, name + " transform");
     }
@@ -49,7 +54,7 @@ class Player {
     auto& made = platform_.make<ScriptedMediaType>("output type");
     made.values.reserve(kAttributeRoom);
     for (const auto& [key, answer] : world.output_type_refuses) {
-      fail(made, key, answer, made.name());
+      fail(made, key, answer, made.name() + " " + platform::guid_text(key));
     }
     return made;
   }
@@ -57,38 +62,40 @@ class Player {
  private:
   ScriptedTransform& transform(const world::Encoder& encoder, const std::string& name) {
     auto& made = platform_.make<ScriptedTransform>(name);
-    made.get_attributes_status = status(encoder.attributes, name);
+    made.get_attributes_status = status(encoder.attributes, name + " GetAttributes");
     if (!encoder.attributes.failed() && !encoder.attributes.no_object) {
       auto& store = platform_.make<ScriptedAttributeStore>(name + " attributes");
       store.values.reserve(kAttributeRoom);
       if (encoder.async) store.set(mf::MF_TRANSFORM_ASYNC, *encoder.async);
-      fail(store, mf::MF_TRANSFORM_ASYNC, encoder.async_read, name);
-      fail(store, mf::MF_TRANSFORM_ASYNC_UNLOCK, encoder.unlock, name);
+      fail(store, mf::MF_TRANSFORM_ASYNC, encoder.async_read, name + " async");
+      fail(store, mf::MF_TRANSFORM_ASYNC_UNLOCK, encoder.unlock, name + " unlock");
       made.attributes = &store;
     }
-    made.set_output_type_status = status(encoder.set_output, name);
+    made.set_output_type_status = status(encoder.set_output, name + " SetOutputType");
     made.offered = &encoder.inputs;
     made.reused = &platform_.make<ScriptedMediaType>(name + " input");
     made.reused->values.reserve(1);
+    for (DWORD index = 0; index < encoder.inputs.size(); ++index) {
+      const std::string at = " " + std::to_string(index);
+      const world::InputType& input = encoder.inputs[index];
+      if (auto* info = error(input.offer, name + " offer" + at)) made.offer_errors[index] = info;
+      if (auto* info = error(input.subtype_read, name + " subtype" + at)) {
+        made.subtype_errors[index] = info;
+      }
+    }
     // Success without an object past the last type: one more index that delivers none.
     made.end_status =
-        encoder.inputs_end.no_object ? Status(S_OK) : status(encoder.inputs_end, name);
+        encoder.inputs_end.no_object ? Status(S_OK) : status(encoder.inputs_end, name + " end");
     return made;
   }
 
   template <class Store>
-  void fail(Store& store, const GUID& key, const world::Answer& answer, const std::string& owner) {
-    if (answer.status != S_OK) store.fail(key, status(answer, owner));
+  void fail(Store& store, const GUID& key, const world::Answer& answer, const std::string& call) {
+    if (answer.status != S_OK) store.fail(key, status(answer, call));
   }
 
   ScriptedPlatform& platform_;
-  unsigned errors_ = 0;
 };
-
-// The call's answer, error information left on the thread first.
-std::function<HRESULT()> answering(ScriptedPlatform& platform, Status status) {
-  return [&platform, status] { return platform.fail_with(status.code, status.info); };
-}
 
 }  // namespace
 
@@ -99,12 +106,15 @@ PlayedWorld play(ScriptedPlatform& platform, const world::World& world) {
     played.activations.push_back(
         player.activation(world.encoders[i], "encoder " + std::to_string(i)));
   }
+  // The call's answer, error information left on the thread first.
+  const auto answering = [&player](const world::Answer& answer, const std::string& call) {
+    return [status = player.status(answer, call)](auto...) { return status.raise(); };
+  };
   substitute::Script& script = platform.script();
-  script.mf_startup = answering(platform, player.status(world.startup, "MFStartup"));
-  script.mf_shutdown = answering(platform, player.status(world.shutdown, "MFShutdown"));
+  script.mf_startup = answering(world.startup, "MFStartup");
+  script.mf_shutdown = answering(world.shutdown, "MFShutdown");
   if (world.enumeration.failed()) {
-    const auto failure = answering(platform, player.status(world.enumeration, "MFTEnumEx"));
-    script.mft_enum_ex = [failure](IMFActivate***, UINT32*) { return failure(); };
+    script.mft_enum_ex = answering(world.enumeration, "MFTEnumEx");
   } else if (world.count_without_array) {
     const auto count = static_cast<UINT32>(world.encoders.size());
     script.mft_enum_ex = [count, answer = world.enumeration.status](IMFActivate***, UINT32* out) {
@@ -115,10 +125,10 @@ PlayedWorld play(ScriptedPlatform& platform, const world::World& world) {
     platform.enumerate(played.activations, world.enumeration.status);
   }
   if (world.media_type.failed()) {
-    const auto failure = answering(platform, player.status(world.media_type, "MFCreateMediaType"));
-    script.create_media_type = [failure](IMFMediaType**) { return failure(); };
+    script.create_media_type = answering(world.media_type, "MFCreateMediaType");
   } else {
     ScriptedMediaType* created = world.media_type.no_object ? nullptr : &player.output_type(world);
+    played.output_type = created;
     script.create_media_type = [created, answer = world.media_type.status](IMFMediaType** type) {
       *type = created != nullptr ? created->hand_out() : nullptr;
       return answer;

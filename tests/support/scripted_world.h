@@ -3,9 +3,10 @@
 // The native shell over an encoder world: the scripted objects that play it,
 // made in the platform's arena, and the platform's free functions pointed at
 // them. Encoder i's objects are "encoder i", "encoder i transform", "encoder i
-// attributes" and "encoder i input"; the created type is "output type".
-// Natively, error information is left by the calls that fail with it, except a
-// subtype read and an input type's offer, which answer their status alone.
+// transform attributes" and "encoder i transform input" (the one media type
+// every index hands out); the created type is "output type". Error information
+// is named after the call that leaves it: "encoder 2 ActivateObject error",
+// "encoder 0 transform offer 3 error", "MFTEnumEx error".
 
 #include <vector>
 
@@ -16,6 +17,7 @@ namespace velkaron::test_support {
 
 struct PlayedWorld {
   std::vector<ScriptedActivate*> activations;  // null for a null entry
+  ScriptedMediaType* output_type = nullptr;    // what MFCreateMediaType hands out, if anything
 };
 
 // The world must outlive the platform's use of it.

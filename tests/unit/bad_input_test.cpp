@@ -16,7 +16,6 @@
 #include "front_end.h"
 #include "probe_scenario.h"
 #include "recording_probe.h"
-#include "scripted_world.h"
 
 namespace velkaron::probe {
 namespace {
@@ -83,26 +82,25 @@ TEST(BadInputCommandLine, UnpairedSurrogateAsTheLastUnitIsRefusedWithoutProbing)
 
 class BadInputProbe : public ProbeScenario {
  protected:
-  // `count` encoders named "encoder <i>" with CLSID kClsidA, every tenth an NVIDIA one.
-  std::vector<ScriptedActivate*> many_encoders(std::size_t count) {
-    std::vector<ScriptedActivate*> made;
+  // `count` encoders named "Other <i>" with CLSID kClsidA, every tenth "NVIDIA <i>"; none of
+  // them activates.
+  void play_many_encoders(std::size_t count) {
+    std::vector<world::Encoder> made;
     made.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
-      const std::u16string vendor = i % 10 == 9 ? u"NVIDIA " : u"Other ";
       const std::string index = std::to_string(i);
-      made.push_back(&activation("encoder " + index,
-                                 vendor + std::u16string(index.begin(), index.end()), kClsidA));
+      const std::u16string vendor = i % 10 == 9 ? u"NVIDIA " : u"Other ";
+      made.push_back(world::named(vendor + std::u16string(index.begin(), index.end()), kClsidA));
+      made.back().activation = world::fails(E_FAIL);
     }
-    return made;
+    play(std::move(made));
   }
 };
 
 constexpr std::size_t kManyEncoders = 3'000;
 
 TEST_F(BadInputProbe, ThousandsOfEncodersThatFailToActivateAreAllListedAndReleased) {
-  const std::vector<ScriptedActivate*> encoders = many_encoders(kManyEncoders);
-  for (ScriptedActivate* encoder : encoders) encoder->activate_status = E_FAIL;
-  platform_.enumerate(encoders);
+  play_many_encoders(kManyEncoders);
 
   const ProbeOutcome outcome = run_probe(std::nullopt);
   ASSERT_FALSE(outcome.has_value());
@@ -129,7 +127,7 @@ TEST_F(BadInputProbe, ThousandsOfEncodersThatFailToActivateAreAllListedAndReleas
 }
 
 TEST_F(BadInputProbe, ThousandsOfEncodersTheSelectorMissesAreListedInEnumerationOrder) {
-  platform_.enumerate(many_encoders(kManyEncoders));
+  play_many_encoders(kManyEncoders);
 
   const ProbeOutcome outcome = run_probe("  No Such Encoder ");
   ASSERT_FALSE(outcome.has_value());
@@ -146,11 +144,9 @@ TEST_F(BadInputProbe, AHundredThousandInputTypesAreAllReportedOneAtATime) {
   constexpr std::size_t kTypes = 100'000;
   constexpr GUID kSubtypes[] = {mf::MFVideoFormat_NV12, mf::MFVideoFormat_YUY2,
                                 mf::MFVideoFormat_ARGB32};
-  test_support::world::World world;
-  auto& encoder =
-      world.encoders.emplace_back(test_support::world::named(u"NVIDIA H.264 Encoder MFT", kClsidA));
+  world::Encoder encoder = nvidia();
   for (std::size_t i = 0; i < kTypes; ++i) encoder.inputs.push_back({kSubtypes[i % 3], {}, {}});
-  test_support::play(platform_, world);
+  play({std::move(encoder)});
   // The shell hands out one media type for every index and faults a second one held at once;
   // a hundred thousand calls in the ledger would only slow the test.
   platform_.ledger().object_calls = false;
@@ -188,11 +184,10 @@ class FriendlyNameLength : public BadInputProbe {
   // One working encoder with this friendly name (and reported length), offering NV12.
   ProbeOutcome probe_named(std::u16string name, std::optional<UINT32> reported,
                            std::optional<std::string_view> selector = std::nullopt) {
-    auto& encoder = activation("encoder", u"", kClsidA);
-    encoder.set(mf::MFT_FRIENDLY_NAME_Attribute, ScriptedActivate::Text{std::move(name), reported});
-    working_encoder(encoder, {mf::MFVideoFormat_NV12});
-    created_output_type();
-    platform_.enumerate({&encoder});
+    world::Encoder encoder =
+        world::named(std::move(name), kClsidA).offers({mf::MFVideoFormat_NV12});
+    encoder.name->reported = reported;
+    play({std::move(encoder)});
     return run_probe(selector);
   }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -18,9 +19,9 @@ class EncoderActivationTest : public ProbeScenario {
   EncoderActivationTest() { system_knows(kDeviceLost, u"The GPU device instance was removed."); }
 
   // An encoder whose activation fails with kDeviceLost.
-  ScriptedActivate& failing(std::string object, std::u16string name, const GUID& clsid) {
-    ScriptedActivate& made = activation(std::move(object), std::move(name), clsid);
-    made.activate_status = kDeviceLost;
+  static world::Encoder failing(std::u16string name, const GUID& clsid) {
+    world::Encoder made = world::named(std::move(name), clsid);
+    made.activation = world::fails(kDeviceLost);
     return made;
   }
   static std::string entry(std::string_view name, std::string_view clsid) {
@@ -36,11 +37,9 @@ TEST_F(EncoderActivationTest, VendorOrderKeepsTiesInEnumerationOrder) {
   const std::u16string names[] = {u"Microsoft H264 Encoder MFT", u"AMDh264Encoder",
                                   u"NVIDIA H.264 Encoder MFT",   u"Acme Video Encoder",
                                   u"NVIDIA H.264 Encoder #2",    u"Intel® Quick Sync Video H.264"};
-  std::vector<ScriptedActivate*> enumerated;
-  for (std::size_t i = 0; i < 6; ++i) {
-    enumerated.push_back(&failing("encoder " + std::to_string(i), names[i], clsids[i]));
-  }
-  platform_.enumerate(enumerated);
+  std::vector<world::Encoder> enumerated;
+  for (std::size_t i = 0; i < 6; ++i) enumerated.push_back(failing(names[i], clsids[i]));
+  play(std::move(enumerated));
 
   const std::string microsoft = "Microsoft H264 Encoder MFT", amd = "AMDh264Encoder",
                     nvidia = "NVIDIA H.264 Encoder MFT", other = "Acme Video Encoder",
@@ -63,24 +62,21 @@ TEST_F(EncoderActivationTest, VendorOrderKeepsTiesInEnumerationOrder) {
 }
 
 TEST_F(EncoderActivationTest, SelectorKeepsEnumerationOrderAndListsOnlyItsFailures) {
-  auto& microsoft = failing("microsoft", u"Microsoft H264 Encoder MFT", kClsidA);
-  auto& skipped = failing("skipped", u"Unrelated", kClsidC);
-  auto& nvidia = failing("nvidia", u"NVIDIA H.264 Encoder MFT", kClsidB);
-  platform_.enumerate({&microsoft, &skipped, &nvidia});
+  play({failing(u"Microsoft H264 Encoder MFT", kClsidA), failing(u"Unrelated", kClsidC),
+        failing(u"NVIDIA H.264 Encoder MFT", kClsidB)});
   EXPECT_EQ(outcome_text(run_probe(" Encoder MFT ")),
             std::string(kActivationFailed) + failed("Microsoft H264 Encoder MFT", kClsidAText) +
                 " | " + failed("NVIDIA H.264 Encoder MFT", kClsidBText) +
                 ". Available encoders: " + entry("Microsoft H264 Encoder MFT", kClsidAText) +
                 " | " + entry("Unrelated", kClsidCText) + " | " +
                 entry("NVIDIA H.264 Encoder MFT", kClsidBText));
-  EXPECT_TRUE(platform_.calls_starting("ActivateObject skipped").empty());
+  EXPECT_TRUE(platform_.calls_starting("ActivateObject encoder 1").empty());
   EXPECT_TRUE(platform_.released_exactly_once_before_shutdown());
 }
 
 TEST_F(EncoderActivationTest, SelectorThatMatchesNothingQuotesItNormalised) {
-  auto& nvidia = activation("nvidia", u"NVIDIA H.264 Encoder MFT", kClsidA);
-  auto& intel = activation("intel", u"Intel® Quick Sync Video H.264 Encoder MFT", kClsidB);
-  platform_.enumerate({&nvidia, nullptr, &intel});
+  play({nvidia(), world::null_entry(),
+        world::named(u"Intel® Quick Sync Video H.264 Encoder MFT", kClsidB)});
   EXPECT_EQ(outcome_text(run_probe("  Radeon ")),
             "No enumerated hardware H.264 MFT matched selector 'radeon'. Available encoders: " +
                 entry("NVIDIA H.264 Encoder MFT", kClsidAText) + " | " +
@@ -90,7 +86,7 @@ TEST_F(EncoderActivationTest, SelectorThatMatchesNothingQuotesItNormalised) {
 }
 
 TEST_F(EncoderActivationTest, OnlyNullEntriesLeaveNothingToTryOrList) {
-  platform_.enumerate({nullptr, nullptr});
+  play({world::null_entry(), world::null_entry()});
   EXPECT_EQ(outcome_text(run_probe(std::nullopt)),
             std::string(kActivationFailed) +
                 "no activation attempts were made. Available encoders: <none>");
@@ -102,8 +98,9 @@ TEST_F(EncoderActivationTest, OnlyNullEntriesLeaveNothingToTryOrList) {
 
 TEST_F(EncoderActivationTest, SuccessWithoutAnObjectIsAFailedAttempt) {
   system_knows(S_OK, u"The operation completed successfully.\r\n");
-  auto& empty = activation("empty", u"NVIDIA H.264 Encoder MFT", kClsidA);
-  platform_.enumerate({&empty});
+  world::Encoder empty = nvidia();
+  empty.activation = world::no_object();
+  play({empty});
   EXPECT_EQ(outcome_text(run_probe(std::nullopt)),
             std::string(kActivationFailed) + entry("NVIDIA H.264 Encoder MFT", kClsidAText) +
                 ": The operation completed successfully. (0x00000000). Available encoders: " +
@@ -112,14 +109,11 @@ TEST_F(EncoderActivationTest, SuccessWithoutAnObjectIsAFailedAttempt) {
 }
 
 TEST_F(EncoderActivationTest, FirstSuccessEndsTheSearchAndReleasesTheUntried) {
-  auto& broken = failing("broken", u"NVIDIA H.264 Encoder MFT", kClsidA);
-  auto& intel = activation("intel", u"Intel® Quick Sync Video H.264 Encoder MFT", kClsidB);
-  auto& amd = activation("amd", u"AMDh264Encoder", kClsidC);
-  auto& microsoft = activation("microsoft", u"Microsoft H264 Encoder MFT", kClsidA);
-  working_encoder(intel, {});
-  transform_of(amd);
-  created_output_type();
-  platform_.enumerate({&microsoft, &amd, &intel, &broken});
+  // In vendor order: NVIDIA's (3) fails, Intel's (2) works, AMD's (1) and Microsoft's (0) wait.
+  play({world::named(u"Microsoft H264 Encoder MFT", kClsidA),
+        world::named(u"AMDh264Encoder", kClsidC),
+        world::named(u"Intel® Quick Sync Video H.264 Encoder MFT", kClsidB),
+        failing(u"NVIDIA H.264 Encoder MFT", kClsidA)});
 
   const ProbeOutcome outcome = run_probe(std::nullopt);
   ASSERT_TRUE(outcome.has_value()) << outcome.error();
@@ -127,43 +121,39 @@ TEST_F(EncoderActivationTest, FirstSuccessEndsTheSearchAndReleasesTheUntried) {
                                        "Encoder MFT\""),
             std::string::npos);
   EXPECT_EQ(platform_.calls_starting("ActivateObject"),
-            (Calls{"ActivateObject broken", "ActivateObject intel"}));
+            (Calls{"ActivateObject encoder 3", "ActivateObject encoder 2"}));
   // The untried ones go before the transform is used; the winner's activation object goes last.
-  EXPECT_TRUE(released_in_order({"broken", "amd", "microsoft"}));
-  EXPECT_LT(platform_.position_of("Release microsoft"),
-            platform_.position_of("GetAttributes intel transform"));
-  EXPECT_TRUE(
-      released_in_order({"intel transform attributes", "output type", "intel transform", "intel"}));
+  EXPECT_TRUE(released_in_order({"encoder 3", "encoder 1", "encoder 0"}));
+  EXPECT_LT(platform_.position_of("Release encoder 0"),
+            platform_.position_of("GetAttributes encoder 2 transform"));
+  EXPECT_TRUE(released_in_order(
+      {"encoder 2 transform attributes", "output type", "encoder 2 transform", "encoder 2"}));
 }
 
 struct UnlockCase {
   const char* what;
-  HRESULT get_attributes;
-  bool store_delivered;
+  world::Answer attributes;  // GetAttributes
   std::optional<UINT32> asynchronous;
-  HRESULT read_flag;
+  world::Answer read_flag;
   bool unlocks;
+
+  friend void PrintTo(const UnlockCase& c, std::ostream* out) { *out << c.what; }
 };
 
 class AsyncUnlockTest : public ProbeScenario, public ::testing::WithParamInterface<UnlockCase> {};
 
 TEST_P(AsyncUnlockTest, TransformIsUnlockedOnlyWhenItSaysItIsAsynchronous) {
   const UnlockCase& c = GetParam();
-  auto& encoder = activation("encoder", u"NVIDIA H.264 Encoder MFT", kClsidA);
-  auto& transform = working_encoder(encoder, {mf::MFVideoFormat_NV12});
-  ScriptedAttributeStore& store = *transform.attributes;
-  store.values.clear();
-  if (c.asynchronous) store.set(mf::MF_TRANSFORM_ASYNC, *c.asynchronous);
-  if (c.read_flag < 0) store.fail(mf::MF_TRANSFORM_ASYNC, c.read_flag);
-  if (!c.store_delivered) transform.attributes = nullptr;
-  transform.get_attributes_status = c.get_attributes;
-  created_output_type();
-  platform_.enumerate({&encoder});
+  world::Encoder encoder = nvidia().offers({mf::MFVideoFormat_NV12});
+  encoder.attributes = c.attributes;
+  encoder.async = c.asynchronous;
+  encoder.async_read = c.read_flag;
+  play({encoder});
 
   const ProbeOutcome outcome = run_probe(std::nullopt);
   EXPECT_TRUE(outcome.has_value()) << outcome_text(outcome);
-  EXPECT_EQ(platform_.calls_starting("SetUINT32 encoder transform attributes"),
-            c.unlocks ? Calls{"SetUINT32 encoder transform attributes "
+  EXPECT_EQ(platform_.calls_starting("SetUINT32 encoder 0 transform attributes"),
+            c.unlocks ? Calls{"SetUINT32 encoder 0 transform attributes "
                               "E5666D6B-3422-4EB6-A421-DA7DB1F8E207 1"}
                       : Calls{});
   EXPECT_TRUE(platform_.released_exactly_once_before_shutdown());
@@ -171,13 +161,13 @@ TEST_P(AsyncUnlockTest, TransformIsUnlockedOnlyWhenItSaysItIsAsynchronous) {
 
 INSTANTIATE_TEST_SUITE_P(
     Flags, AsyncUnlockTest,
-    ::testing::Values(UnlockCase{"attributes fail", E_NOTIMPL, true, 1, S_OK, false},
-                      UnlockCase{"no store delivered", S_OK, false, std::nullopt, S_OK, false},
-                      UnlockCase{"flag absent", S_OK, true, std::nullopt, S_OK, false},
-                      UnlockCase{"flag unreadable", S_OK, true, 1, E_FAIL, false},
-                      UnlockCase{"flag zero", S_OK, true, 0, S_OK, false},
-                      UnlockCase{"flag one", S_OK, true, 1, S_OK, true},
-                      UnlockCase{"flag other nonzero", S_OK, true, 7, S_OK, true}),
+    ::testing::Values(UnlockCase{"attributes fail", world::fails(E_NOTIMPL), 1, {}, false},
+                      UnlockCase{"no store delivered", world::no_object(), std::nullopt, {}, false},
+                      UnlockCase{"flag absent", {}, std::nullopt, {}, false},
+                      UnlockCase{"flag unreadable", {}, 1, world::fails(E_FAIL), false},
+                      UnlockCase{"flag zero", {}, 0, {}, false},
+                      UnlockCase{"flag one", {}, 1, {}, true},
+                      UnlockCase{"flag other nonzero", {}, 7, {}, true}),
     [](const auto& param_info) {
       std::string name = param_info.param.what;
       std::erase(name, ' ');
@@ -185,20 +175,17 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST_F(EncoderActivationTest, FailedUnlockEndsTheRunAfterReleasingStoreThenTransform) {
-  auto& encoder = activation("encoder", u"NVIDIA H.264 Encoder MFT", kClsidA);
-  auto& untried = activation("untried", u"Microsoft H264 Encoder MFT", kClsidB);
-  auto& transform = working_encoder(encoder, {mf::MFVideoFormat_NV12});
-  transform.attributes->set(mf::MF_TRANSFORM_ASYNC, UINT32{1});
-  transform.attributes->fail(mf::MF_TRANSFORM_ASYNC_UNLOCK, kDeviceLost);
-  created_output_type();
-  platform_.enumerate({&untried, &encoder});
+  world::Encoder encoder = nvidia().offers({mf::MFVideoFormat_NV12});
+  encoder.async = 1;
+  encoder.unlock = world::fails(kDeviceLost);
+  play({world::named(u"Microsoft H264 Encoder MFT", kClsidB), encoder});
 
   EXPECT_EQ(outcome_text(run_probe(std::nullopt)),
             "Failed to unlock async H.264 MFT: The GPU device instance was removed. (0x887A0005)");
   EXPECT_TRUE(platform_.calls_starting("MFCreateMediaType").empty());
-  EXPECT_EQ(platform_.calls_starting("ActivateObject"), Calls{"ActivateObject encoder"});
+  EXPECT_EQ(platform_.calls_starting("ActivateObject"), Calls{"ActivateObject encoder 1"});
   EXPECT_TRUE(released_in_order(
-      {"untried", "encoder transform attributes", "encoder transform", "encoder"}));
+      {"encoder 0", "encoder 1 transform attributes", "encoder 1 transform", "encoder 1"}));
 }
 
 }  // namespace

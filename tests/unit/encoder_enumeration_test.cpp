@@ -23,39 +23,38 @@ class EncoderEnumerationTest : public ProbeScenario {
 };
 
 TEST_F(EncoderEnumerationTest, AsksForHardwareH264EncodersAndEndsWithItsMessages) {
-  auto& info = platform_.make<ScriptedErrorInfo>("enumeration error");
-  info.description = u"The encoder list is not available.";
-  platform_.script().mft_enum_ex = [&](IMFActivate***, UINT32*) {
-    return platform_.fail_with(E_FAIL, &info);
-  };
+  world::World failing;
+  failing.enumeration =
+      world::fails(E_FAIL, world::described(u"The encoder list is not available."));
+  play(std::move(failing));
   EXPECT_EQ(outcome_text(run_probe(std::nullopt)),
             "MFTEnumEx(H264 hardware encoder) failed: The encoder list is not available. "
             "(0x80004005)");
   EXPECT_EQ(platform_.ledger().enum_requests,
             Calls{"F79EAC7D-E545-4387-BDEE-D647D7BDE42A 73646976-0000-0010-8000-00AA00389B71 "
                   "34363248-0000-0010-8000-00AA00389B71"});
-  EXPECT_TRUE(platform_.released_exactly_once_before_shutdown());
-  EXPECT_EQ(info.references(), 0u);
+  EXPECT_TRUE(platform_.released_exactly_once_before_shutdown());  // the error information too
 
   // Success without encoders: no array at all, or an array of no entries.
-  platform_.script().mft_enum_ex = [](IMFActivate***, UINT32* count) {
-    *count = 2;
-    return S_OK;
-  };
+  world::World no_array;
+  no_array.count_without_array = true;
+  no_array.encoders = {nvidia(), nvidia()};
+  play(std::move(no_array));
   EXPECT_EQ(outcome_text(run_probe(std::nullopt)), "No hardware H.264 MFT encoder was enumerated.");
-  platform_.enumerate({});
+  play(world::World{});
   EXPECT_EQ(outcome_text(run_probe("nvidia")), "No hardware H.264 MFT encoder was enumerated.");
   EXPECT_TRUE(platform_.calls_starting("GetAllocatedString").empty());
   EXPECT_TRUE(platform_.released_exactly_once_before_shutdown());
 }
 
 TEST_F(EncoderEnumerationTest, NullEntriesAreSkippedAndUnreadableTextsBecomeUnknown) {
-  auto& unnamed = activation("unnamed", u"", kClsidA);
-  unnamed.fail(mf::MFT_FRIENDLY_NAME_Attribute, MF_E_ATTRIBUTENOTFOUND);
-  auto& no_clsid = activation("no clsid", u"Vendor Encoder MFT", kClsidB);
-  no_clsid.fail(mf::MFT_TRANSFORM_CLSID_Attribute, E_FAIL);
-  auto& bad_name = activation("bad name", std::u16string{u'B', 0xD800, u'd'}, kClsidC);
-  platform_.enumerate({nullptr, &unnamed, nullptr, &no_clsid, &bad_name, nullptr});
+  world::Encoder unnamed = world::named(u"", kClsidA);
+  unnamed.name_read = world::fails(MF_E_ATTRIBUTENOTFOUND);
+  world::Encoder no_clsid = world::named(u"Vendor Encoder MFT", kClsidB);
+  no_clsid.clsid_read = world::fails(E_FAIL);
+  const PlayedWorld played =
+      play({world::null_entry(), unnamed, world::null_entry(), no_clsid,
+            world::named(std::u16string{u'B', 0xD800, u'd'}, kClsidC), world::null_entry()});
 
   auto enumeration = enumerate_encoders(std::nullopt);
   ASSERT_TRUE(enumeration.has_value());
@@ -72,21 +71,19 @@ TEST_F(EncoderEnumerationTest, NullEntriesAreSkippedAndUnreadableTextsBecomeUnkn
   EXPECT_EQ(platform_.calls_starting("CoTaskMemFree").size(), 3u);
 
   // The candidates own their references until the next phase takes them.
-  EXPECT_EQ(unnamed.references(), 1u);
+  EXPECT_EQ(played.activations[1]->references(), 1u);
   enumeration->candidates.clear();
   EXPECT_TRUE(platform_.released_exactly_once_before_shutdown());
 }
 
 TEST_F(EncoderEnumerationTest, ReportedLengthCutsTheNameByCharacters) {
   // Seven characters in eight UTF-8 bytes: a length of 7 keeps the name whole.
-  auto& whole = activation("whole", u"Encodér", kClsidA);
+  const world::Encoder whole = world::named(u"Encodér", kClsidA);
   // A length shorter than the name cuts it to that many characters, never inside one.
-  auto& cut = platform_.make<ScriptedActivate>("cut");
-  cut.set(mf::MFT_FRIENDLY_NAME_Attribute, ScriptedActivate::Text{u"Ünïcødé Encoder", 7});
-  cut.set(mf::MFT_TRANSFORM_CLSID_Attribute, kClsidB);
+  world::Encoder cut = world::named(u"Ünïcødé Encoder", kClsidB);
+  cut.name->reported = 7;
   // A character outside the basic plane is one character of two units.
-  auto& wide = activation("wide", u"GPU \U0001F3A5 MFT", kClsidC);
-  platform_.enumerate({&whole, &cut, &wide});
+  play({whole, cut, world::named(u"GPU \U0001F3A5 MFT", kClsidC)});
 
   auto enumeration = enumerate_encoders(std::nullopt);
   ASSERT_TRUE(enumeration.has_value());
@@ -99,10 +96,8 @@ TEST_F(EncoderEnumerationTest, ReportedLengthCutsTheNameByCharacters) {
 }
 
 TEST_F(EncoderEnumerationTest, SelectorIsTrimmedFoldedAndMatchedAgainstNameOrClsid) {
-  auto& nvidia = activation("nvidia", u"NVIDIA H.264 Encoder MFT", kClsidA);
-  auto& accented = activation("accented", u"Encodér Élite", kClsidB);
-  auto& unreadable = platform_.make<ScriptedActivate>("unreadable");
-  platform_.enumerate({&nvidia, &accented, &unreadable});
+  // The last has neither a name nor a CLSID.
+  const PlayedWorld played = play({nvidia(), world::named(u"Encodér Élite", kClsidB), {}});
   const std::vector<std::string> everyone = {
       "NVIDIA H.264 Encoder MFT [" + std::string(kClsidAText) + "]",
       "Encodér Élite [" + std::string(kClsidBText) + "]",
@@ -148,9 +143,10 @@ TEST_F(EncoderEnumerationTest, SelectorIsTrimmedFoldedAndMatchedAgainstNameOrCls
       EXPECT_EQ(enumeration->available_encoders, everyone);
     }
     // Whoever did not pass was released during the walk, before the array was freed.
-    EXPECT_EQ(nvidia.references() + accented.references() + unreadable.references(),
-              c.passed.size());
-    EXPECT_LT(platform_.last_position_of("Release unreadable"),
+    std::size_t held = 0;
+    for (const auto* activation : played.activations) held += activation->references();
+    EXPECT_EQ(held, c.passed.size());
+    EXPECT_LT(platform_.last_position_of("Release encoder 2"),
               platform_.last_position_of("CoTaskMemFree"));
     if (enumeration) enumeration->candidates.clear();
     EXPECT_TRUE(platform_.released_exactly_once_before_shutdown());
@@ -158,16 +154,14 @@ TEST_F(EncoderEnumerationTest, SelectorIsTrimmedFoldedAndMatchedAgainstNameOrCls
 }
 
 TEST_F(EncoderEnumerationTest, WalkReadsEachEntryInTurnAndFreesTheArrayLast) {
-  auto& amd = activation("amd", u"AMD H.264 Encoder MFT", kClsidA);
-  auto& nvidia = activation("nvidia", u"NVIDIA H.264 Encoder MFT", kClsidB);
-  platform_.enumerate({&amd, &nvidia});
+  play({world::named(u"AMD H.264 Encoder MFT", kClsidA), nvidia()});
   auto enumeration = enumerate_encoders("nvidia");
   ASSERT_TRUE(enumeration.has_value());
   // An entry the selector turns away is let go before the next one is read,
   // and the array outlives every entry's reads.
   EXPECT_TRUE(platform_.in_ledger_order(
-      {"GetGUID amd" + key_text(mf::MFT_TRANSFORM_CLSID_Attribute), "Release amd",
-       "GetAllocatedString nvidia" + key_text(mf::MFT_FRIENDLY_NAME_Attribute)}));
+      {"GetGUID encoder 0" + key_text(mf::MFT_TRANSFORM_CLSID_Attribute), "Release encoder 0",
+       "GetAllocatedString encoder 1" + key_text(mf::MFT_FRIENDLY_NAME_Attribute)}));
   EXPECT_EQ(platform_.ledger().calls.back(), "CoTaskMemFree");
   enumeration->candidates.clear();
   EXPECT_TRUE(platform_.released_exactly_once_before_shutdown());

@@ -14,15 +14,7 @@ namespace {
 constexpr GUID kNearlyNv12 = {
     0x3231564E, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x72}};
 
-class InputTypesTest : public ProbeScenario {
- protected:
-  InputTypesTest() {
-    encoder_ = &activation("encoder", u"NVIDIA H.264 Encoder MFT", kClsidA);
-    platform_.enumerate({encoder_});
-    created_output_type();
-  }
-  ScriptedActivate* encoder_ = nullptr;
-};
+using InputTypesTest = ProbeScenario;
 
 TEST(SubtypeLabelTest, AllSixteenBytesMustMatch) {
   EXPECT_EQ(subtype_label(mf::MFVideoFormat_H264), "H264");
@@ -37,13 +29,10 @@ TEST(SubtypeLabelTest, AllSixteenBytesMustMatch) {
 // The road of a typical run: three encoders, a selector, an asynchronous
 // encoder that offers NV12 and ARGB32.
 TEST_F(InputTypesTest, TypicalRunReportsEveryInputTypeAndReleasesInOrder) {
-  auto& intel = activation("intel", u"Intel® Quick Sync Video H.264 Encoder MFT", kClsidB);
-  auto& microsoft = activation("microsoft", u"Microsoft H264 Encoder MFT", kClsidC);
-  auto& nvidia = activation("nvidia", u"NVIDIA H.264 Encoder MFT", kClsidA);
-  ScriptedTransform& transform = transform_of(nvidia);
-  attributes_of(transform, 1);
-  offer(transform, {mf::MFVideoFormat_NV12, mf::MFVideoFormat_ARGB32});
-  platform_.enumerate({&intel, &microsoft, &nvidia});
+  world::Encoder chosen = nvidia().offers({mf::MFVideoFormat_NV12, mf::MFVideoFormat_ARGB32});
+  chosen.async = 1;
+  play({world::named(u"Intel® Quick Sync Video H.264 Encoder MFT", kClsidB),
+        world::named(u"Microsoft H264 Encoder MFT", kClsidC), chosen});
 
   const ProbeOutcome outcome = run_probe("nvidia");
   EXPECT_EQ(outcome_text(outcome), R"({
@@ -64,19 +53,17 @@ TEST_F(InputTypesTest, TypicalRunReportsEveryInputTypeAndReleasesInOrder) {
   "mftSelector": "nvidia",
   "ok": true
 })");
-  EXPECT_EQ(platform_.calls_starting("SetUINT32 nvidia transform attributes"),
-            Calls{"SetUINT32 nvidia transform attributes E5666D6B-3422-4EB6-A421-DA7DB1F8E207 1"});
-  // Each input type is released before the next one is asked for.
-  EXPECT_EQ(platform_.calls_starting_any({"GetInputAvailableType", "Release input"}),
-            (Calls{"GetInputAvailableType nvidia transform 0 0", "Release input 0",
-                   "GetInputAvailableType nvidia transform 0 1", "Release input 1",
-                   "GetInputAvailableType nvidia transform 0 2"}));
-  EXPECT_TRUE(released_in_order({"intel", "microsoft", "nvidia transform attributes", "input 0",
-                                 "input 1", "output type", "nvidia transform", "nvidia"}));
+  EXPECT_EQ(platform_.calls_starting("SetUINT32 encoder 2 transform attributes"),
+            Calls{"SetUINT32 encoder 2 transform attributes "
+                  "E5666D6B-3422-4EB6-A421-DA7DB1F8E207 1"});
+  // Each input type is released before the next one is asked for: the shell faults otherwise.
+  EXPECT_TRUE(released_in_order({"encoder 0", "encoder 1", "encoder 2 transform attributes",
+                                 "encoder 2 transform input", "output type", "encoder 2 transform",
+                                 "encoder 2"}));
 }
 
 TEST_F(InputTypesTest, NoInputTypeGivesEmptyEntriesAndTheSelectorAsTyped) {
-  working_encoder(*encoder_, {});
+  play({nvidia()});
   EXPECT_EQ(outcome_text(run_probe("  NVIDIA ")), R"({
   "entries": [],
   "mftClsid": "12345678-9ABC-4DEF-8123-456789ABCDEF",
@@ -93,8 +80,8 @@ TEST_F(InputTypesTest, NoInputTypeGivesEmptyEntriesAndTheSelectorAsTyped) {
 }
 
 TEST_F(InputTypesTest, DuplicateAndUnknownSubtypesEachKeepTheirIndex) {
-  working_encoder(*encoder_, {mf::MFVideoFormat_NV12, kNearlyNv12, mf::MFVideoFormat_NV12,
-                              mf::MFVideoFormat_YUY2});
+  play({nvidia().offers(
+      {mf::MFVideoFormat_NV12, kNearlyNv12, mf::MFVideoFormat_NV12, mf::MFVideoFormat_YUY2})});
   const ProbeOutcome outcome = run_probe(std::nullopt);
   ASSERT_TRUE(outcome.has_value());
   const std::string text = outcome_text(outcome);
@@ -121,43 +108,40 @@ TEST_F(InputTypesTest, DuplicateAndUnknownSubtypesEachKeepTheirIndex) {
     }
   ],)";
   EXPECT_NE(text.find(expected_entries), std::string::npos) << text;
-  EXPECT_TRUE(released_in_order(
-      {"input 0", "input 1", "input 2", "input 3", "output type", "encoder transform"}));
+  EXPECT_TRUE(
+      released_in_order({"encoder 0 transform input", "output type", "encoder 0 transform"}));
 }
 
 TEST_F(InputTypesTest, FailureAtIndexThreeDiscardsTheEntriesRead) {
-  auto& info = platform_.make<ScriptedErrorInfo>("input error");
-  info.description = u"Not implemented for this stream.";
-  ScriptedTransform& transform =
-      working_encoder(*encoder_, {mf::MFVideoFormat_NV12, mf::MFVideoFormat_YUY2,
-                                  mf::MFVideoFormat_RGB32, mf::MFVideoFormat_ARGB32});
-  transform.fail_at = 3;
-  transform.fail_status = E_NOTIMPL;
-  // No call before index 3 fails, so that failure is the one that takes it from the thread.
-  test_support::substitute::set_error_info(info.hand_out());
+  world::Encoder encoder = nvidia().offers({mf::MFVideoFormat_NV12, mf::MFVideoFormat_YUY2,
+                                            mf::MFVideoFormat_RGB32, mf::MFVideoFormat_ARGB32});
+  encoder.inputs[3].offer =
+      world::fails(E_NOTIMPL, world::described(u"Not implemented for this stream."));
+  play({encoder});
   EXPECT_EQ(outcome_text(run_probe(std::nullopt)),
             "MFT GetInputAvailableType failed: Not implemented for this stream. (0x80004001)");
-  EXPECT_EQ(info.references(), 0u);
-  EXPECT_TRUE(
-      released_in_order({"input 0", "input 1", "input 2", "output type", "encoder transform"}));
+  EXPECT_TRUE(released_in_order({"encoder 0 transform input", "encoder 0 transform offer 3 error",
+                                 "output type", "encoder 0 transform"}));
 }
 
 TEST_F(InputTypesTest, SuccessWithoutATypeIsAFailure) {
-  ScriptedTransform& transform =
-      working_encoder(*encoder_, {mf::MFVideoFormat_NV12, mf::MFVideoFormat_YUY2});
-  transform.input_types[1] = nullptr;
+  world::Encoder encoder = nvidia().offers({mf::MFVideoFormat_NV12, mf::MFVideoFormat_YUY2});
+  encoder.inputs[1].offer = world::no_object();
+  play({encoder});
   EXPECT_EQ(outcome_text(run_probe(std::nullopt)), "MFT GetInputAvailableType failed: 0x00000000");
-  EXPECT_TRUE(platform_.calls_starting("GetInputAvailableType encoder transform 0 2").empty());
-  EXPECT_TRUE(released_in_order({"input 0", "output type", "encoder transform"}));
+  EXPECT_TRUE(platform_.calls_starting("GetInputAvailableType encoder 0 transform 0 2").empty());
+  EXPECT_TRUE(
+      released_in_order({"encoder 0 transform input", "output type", "encoder 0 transform"}));
 }
 
 TEST_F(InputTypesTest, UnreadableSubtypeIsReleasedBeforeTheOutputTypeAndTransform) {
-  std::vector<ScriptedMediaType*> types =
-      offer(working_encoder(*encoder_, {}), {mf::MFVideoFormat_NV12, mf::MFVideoFormat_YUY2});
-  types[1]->fail(mf::MF_MT_SUBTYPE, MF_E_ATTRIBUTENOTFOUND);
+  world::Encoder encoder = nvidia().offers({mf::MFVideoFormat_NV12, mf::MFVideoFormat_YUY2});
+  encoder.inputs[1].subtype_read = world::fails(MF_E_ATTRIBUTENOTFOUND);
+  play({encoder});
   EXPECT_EQ(outcome_text(run_probe(std::nullopt)),
             "MFT input type GetGUID(MF_MT_SUBTYPE) failed: 0xC00D36E6");
-  EXPECT_TRUE(released_in_order({"input 0", "input 1", "output type", "encoder transform"}));
+  EXPECT_TRUE(
+      released_in_order({"encoder 0 transform input", "output type", "encoder 0 transform"}));
 }
 
 }  // namespace

@@ -29,28 +29,27 @@ class OutputTypeTest : public ProbeScenario {
  protected:
   OutputTypeTest() {
     system_knows(E_INVALIDARG, u"The parameter is incorrect.");
-    encoder_ = &activation("encoder", u"NVIDIA H.264 Encoder MFT", kClsidA);
-    transform_ = &working_encoder(*encoder_, {mf::MFVideoFormat_NV12});
-    platform_.enumerate({encoder_});
+    machine_.encoders.push_back(nvidia().offers({mf::MFVideoFormat_NV12}));
   }
   Calls output_calls() const {
     return platform_.calls_starting_any({"MFCreateMediaType", "Set", "GetInputAvailableType"});
   }
 
-  ScriptedActivate* encoder_ = nullptr;
-  ScriptedTransform* transform_ = nullptr;
+  // One working encoder that offers NV12; a test changes what it needs before playing it.
+  world::World machine_;
 };
 
 TEST_F(OutputTypeTest, EachAttributeInOrderThenSetOutputTypeOnStreamZero) {
-  auto& type = created_output_type();
+  const PlayedWorld played = play(machine_);
   ASSERT_TRUE(run_probe(std::nullopt).has_value());
   Calls expected = {"MFCreateMediaType"};
   expected.insert(expected.end(), kSetterCalls.begin(), kSetterCalls.end());
-  expected.push_back("SetOutputType encoder transform 0 0");
-  expected.push_back("GetInputAvailableType encoder transform 0 0");
-  expected.push_back("GetInputAvailableType encoder transform 0 1");
+  expected.push_back("SetOutputType encoder 0 transform 0 0");
+  expected.push_back("GetInputAvailableType encoder 0 transform 0 0");
+  expected.push_back("GetInputAvailableType encoder 0 transform 0 1");
   EXPECT_EQ(output_calls(), expected);
-  EXPECT_EQ(transform_->output_type, &type);
+  const auto& type = *played.output_type;
+  EXPECT_EQ(played.activations[0]->transform->output_type, &type);
   // Width and height, numerator and denominator, in the upper and lower halves.
   const UINT64 frame_size = std::get<UINT64>(*type.find(mf::MF_MT_FRAME_SIZE));
   EXPECT_EQ(frame_size >> 32, 1920u);
@@ -58,22 +57,25 @@ TEST_F(OutputTypeTest, EachAttributeInOrderThenSetOutputTypeOnStreamZero) {
   const UINT64 frame_rate = std::get<UINT64>(*type.find(mf::MF_MT_FRAME_RATE));
   EXPECT_EQ(frame_rate >> 32, 60u);
   EXPECT_EQ(frame_rate & 0xFFFFFFFFu, 1u);
-  EXPECT_TRUE(released_in_order({"input 0", "output type", "encoder transform"}));
+  EXPECT_TRUE(
+      released_in_order({"encoder 0 transform input", "output type", "encoder 0 transform"}));
 }
 
 TEST_F(OutputTypeTest, CreationFailureOrNoObjectEndsTheRunBeforeAnySetter) {
-  platform_.script().create_media_type = [](IMFMediaType**) { return E_OUTOFMEMORY; };
+  machine_.media_type = world::fails(E_OUTOFMEMORY);
+  play(machine_);
   EXPECT_EQ(outcome_text(run_probe(std::nullopt)), "MFCreateMediaType(output) failed: 0x8007000E");
   EXPECT_EQ(output_calls(), Calls{"MFCreateMediaType"});
-  EXPECT_TRUE(released_in_order({"encoder transform"}));
+  EXPECT_TRUE(released_in_order({"encoder 0 transform"}));
 
   platform_.ledger().calls.clear();
   system_knows(S_OK, u"Success.");
-  platform_.script().create_media_type = [](IMFMediaType**) { return S_OK; };
+  machine_.media_type = world::no_object();
+  play(machine_);
   EXPECT_EQ(outcome_text(run_probe(std::nullopt)),
             "MFCreateMediaType(output) failed: Success. (0x00000000)");
   EXPECT_EQ(output_calls(), Calls{"MFCreateMediaType"});
-  EXPECT_TRUE(released_in_order({"encoder transform"}));
+  EXPECT_TRUE(released_in_order({"encoder 0 transform"}));
 }
 
 TEST_F(OutputTypeTest, FirstFailingSetterStopsTheRestAndTheTypeGoesFirst) {
@@ -81,8 +83,8 @@ TEST_F(OutputTypeTest, FirstFailingSetterStopsTheRestAndTheTypeGoesFirst) {
   for (std::size_t failing = 0; failing < kSetterCalls.size(); ++failing) {
     SCOPED_TRACE(kSetterCalls[failing]);
     platform_.ledger().calls.clear();
-    auto& type = created_output_type();
-    type.fail(kOutputAttributes[failing].key, E_INVALIDARG);
+    machine_.output_type_refuses = {{kOutputAttributes[failing].key, world::fails(E_INVALIDARG)}};
+    play(machine_);
     EXPECT_EQ(outcome_text(run_probe(std::nullopt)),
               "Failed to configure MFT output media type: The parameter is incorrect. "
               "(0x80070057)");
@@ -90,20 +92,19 @@ TEST_F(OutputTypeTest, FirstFailingSetterStopsTheRestAndTheTypeGoesFirst) {
     expected.insert(expected.end(), kSetterCalls.begin(),
                     kSetterCalls.begin() + static_cast<std::ptrdiff_t>(failing) + 1);
     EXPECT_EQ(output_calls(), expected);
-    EXPECT_TRUE(released_in_order({"output type", "encoder transform"}));
+    EXPECT_TRUE(released_in_order({"output type", "encoder 0 transform"}));
   }
 }
 
 TEST_F(OutputTypeTest, RejectedOutputTypeEndsTheRunWithoutAskingForInputTypes) {
-  auto& second = activation("second", u"Intel Quick Sync Video H.264 Encoder MFT", kClsidB);
-  working_encoder(second, {});
-  platform_.enumerate({&second, encoder_});
-  created_output_type();
-  transform_->set_output_type_status = static_cast<HRESULT>(0xC00D36B4u);
+  machine_.encoders[0].set_output = world::fails(static_cast<HRESULT>(0xC00D36B4u));
+  machine_.encoders.insert(machine_.encoders.begin(),
+                           world::named(u"Intel Quick Sync Video H.264 Encoder MFT", kClsidB));
+  play(machine_);
   EXPECT_EQ(outcome_text(run_probe(std::nullopt)), "MFT SetOutputType(H264) failed: 0xC00D36B4");
   EXPECT_TRUE(platform_.calls_starting("GetInputAvailableType").empty());
-  EXPECT_EQ(platform_.calls_starting("ActivateObject"), Calls{"ActivateObject encoder"});
-  EXPECT_TRUE(released_in_order({"second", "output type", "encoder transform"}));
+  EXPECT_EQ(platform_.calls_starting("ActivateObject"), Calls{"ActivateObject encoder 1"});
+  EXPECT_TRUE(released_in_order({"encoder 0", "output type", "encoder 1 transform"}));
 }
 
 }  // namespace

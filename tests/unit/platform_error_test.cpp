@@ -28,7 +28,7 @@ class PlatformErrorTest : public ::testing::Test {
   }
   // A failure of `status` with `info` on the thread.
   PlatformError failure(HRESULT status, ScriptedErrorInfo* info) {
-    return from_status(platform_.fail_with(status, info));
+    return from_status(test_support::Status(status, info).raise());
   }
 
   ScriptedPlatform platform_;

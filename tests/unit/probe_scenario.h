@@ -1,31 +1,30 @@
 #pragma once
 
-// A scripted machine for the probe's phases: activation objects with names and
-// CLSIDs, their transforms, the output type MFCreateMediaType hands out, the
-// input types a transform offers, and the system's texts for error codes.
+// A scripted machine for the probe's phases: encoder worlds played on the
+// scripted platform, and the system's texts for error codes.
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "encoder_world.h"
 #include "platform/guid.h"
 #include "platform/media_foundation_guids.h"
 #include "remote/webrtc/run_probe.h"
 #include "report/pretty_json.h"
-#include "scripted_platform.h"
+#include "scripted_world.h"
 
 namespace velkaron::probe {
 
-using test_support::ScriptedActivate;
-using test_support::ScriptedAttributeStore;
-using test_support::ScriptedErrorInfo;
-using test_support::ScriptedMediaType;
+namespace world = test_support::world;
+using test_support::PlayedWorld;
 using test_support::ScriptedPlatform;
-using test_support::ScriptedTransform;
 using Calls = std::vector<std::string>;
 
 inline constexpr GUID kClsidA = {
@@ -39,6 +38,14 @@ inline constexpr GUID kClsidC = {
 inline constexpr std::string_view kClsidCText = "0A0B0C0D-1E1F-4A4B-9C9D-0E0F10111213";
 
 inline constexpr HRESULT kDeviceLost = static_cast<HRESULT>(0x887A0005u);
+
+// An encoder that works: it activates, says it is synchronous, takes the output type and offers
+// nothing.
+inline world::Encoder nvidia() {
+  world::Encoder made = world::named(u"NVIDIA H.264 Encoder MFT", kClsidA);
+  made.async = 0;
+  return made;
+}
 
 class ProbeScenario : public ::testing::Test {
  protected:
@@ -55,60 +62,15 @@ class ProbeScenario : public ::testing::Test {
     system_texts_[static_cast<DWORD>(code)] = std::move(text);
   }
 
-  // An activation object whose friendly name and CLSID read back as given.
-  ScriptedActivate& activation(std::string object, std::u16string friendly_name,
-                               const GUID& clsid) {
-    auto& made = platform_.make<ScriptedActivate>(std::move(object));
-    made.set(mf::MFT_FRIENDLY_NAME_Attribute,
-             ScriptedActivate::Text{std::move(friendly_name), std::nullopt});
-    made.set(mf::MFT_TRANSFORM_CLSID_Attribute, clsid);
-    return made;
+  // The platform plays `world` from now on; the scenario keeps it while the platform may use it.
+  PlayedWorld play(world::World world) {
+    return test_support::play(platform_, worlds_.emplace_back(std::move(world)));
   }
-
-  // The transform `from` activates to, named after it; without an attribute store.
-  ScriptedTransform& transform_of(ScriptedActivate& from) {
-    auto& made = platform_.make<ScriptedTransform>(from.name() + " transform");
-    from.transform = &made;
-    return made;
-  }
-
-  // The transform's attribute store; MF_TRANSFORM_ASYNC set when given.
-  ScriptedAttributeStore& attributes_of(ScriptedTransform& transform,
-                                        std::optional<UINT32> asynchronous) {
-    auto& made = platform_.make<ScriptedAttributeStore>(transform.name() + " attributes");
-    if (asynchronous) made.set(mf::MF_TRANSFORM_ASYNC, *asynchronous);
-    transform.attributes = &made;
-    return made;
-  }
-
-  // MFCreateMediaType hands out this type.
-  ScriptedMediaType& created_output_type() {
-    auto& made = platform_.make<ScriptedMediaType>("output type");
-    platform_.script().create_media_type = [&made](IMFMediaType** type) {
-      *type = made.hand_out();
-      return S_OK;
-    };
-    return made;
-  }
-
-  // The input types `transform` offers, one per subtype, named "input <index>".
-  std::vector<ScriptedMediaType*> offer(ScriptedTransform& transform,
-                                        const std::vector<GUID>& subtypes) {
-    for (const GUID& subtype : subtypes) {
-      auto& made = platform_.make<ScriptedMediaType>("input " +
-                                                     std::to_string(transform.input_types.size()));
-      made.set(mf::MF_MT_SUBTYPE, subtype);
-      transform.input_types.push_back(&made);
-    }
-    return transform.input_types;
-  }
-
-  // An encoder that activates, is synchronous, takes the output type and offers `subtypes`.
-  ScriptedTransform& working_encoder(ScriptedActivate& from, const std::vector<GUID>& subtypes) {
-    ScriptedTransform& transform = transform_of(from);
-    attributes_of(transform, 0);
-    offer(transform, subtypes);
-    return transform;
+  // A machine that works, with these encoders.
+  PlayedWorld play(std::vector<world::Encoder> encoders) {
+    world::World made;
+    made.encoders = std::move(encoders);
+    return play(std::move(made));
   }
 
   // The message of a failed run, or the report's text.
@@ -116,12 +78,13 @@ class ProbeScenario : public ::testing::Test {
     return outcome ? report::to_pretty_json(*outcome) : outcome.error();
   }
 
-  // Each name is released after the one before it, and the last before MFShutdown.
+  // Each name is released (for the last time) after the one before it, and everything exactly
+  // once before MFShutdown.
   ::testing::AssertionResult released_in_order(const std::vector<std::string>& objects) const {
     std::size_t previous = 0;
     std::string previous_name = "the start";
     for (const std::string& object : objects) {
-      const std::size_t released = platform_.position_of("Release " + object);
+      const std::size_t released = platform_.last_position_of("Release " + object);
       if (released == platform_.ledger().calls.size()) {
         return ::testing::AssertionFailure() << object << " was never released";
       }
@@ -131,12 +94,10 @@ class ProbeScenario : public ::testing::Test {
       previous = released;
       previous_name = object;
     }
-    if (platform_.position_of("MFShutdown") < previous) {
-      return ::testing::AssertionFailure() << previous_name << " released after MFShutdown";
-    }
     return platform_.released_exactly_once_before_shutdown();
   }
 
+  std::deque<world::World> worlds_;  // a deque: what the platform holds into them stays put
   ScriptedPlatform platform_;
   std::map<DWORD, std::u16string> system_texts_;
 };

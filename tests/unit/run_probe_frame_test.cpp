@@ -14,6 +14,7 @@ using report::JsonValue;
 using test_support::ScriptedErrorInfo;
 using test_support::ScriptedPlatform;
 using test_support::ScriptedTransform;
+using test_support::Status;
 using Calls = std::vector<std::string>;
 
 // The one order the frame keeps whenever both start-ups succeed.
@@ -59,7 +60,7 @@ TEST_F(RunProbeFrameTest, FailedCoInitializeUndoesNothing) {
   auto& info = platform_.make<ScriptedErrorInfo>("info");
   info.description = u"No apartment.";
   platform_.script().co_initialize_ex = [&] {
-    return platform_.fail_with(static_cast<HRESULT>(0x80010106u), &info);
+    return Status(static_cast<HRESULT>(0x80010106u), &info).raise();
   };
   EXPECT_EQ(run_in_platform_frame(phases(report_)),
             ProbeOutcome(std::unexpect, "CoInitializeEx failed: No apartment. (0x80010106)"));
@@ -77,7 +78,7 @@ TEST_F(RunProbeFrameTest, FailedMFStartupUninitializesComButDoesNotShutDown) {
 TEST_F(RunProbeFrameTest, FailedMFShutdownLeavesTheReportAndReleasesItsErrorInformation) {
   auto& info = platform_.make<ScriptedErrorInfo>("shutdown info");
   info.description = u"Still busy.";
-  platform_.script().mf_shutdown = [&] { return platform_.fail_with(E_FAIL, &info); };
+  platform_.script().mf_shutdown = [&] { return Status(E_FAIL, &info).raise(); };
   EXPECT_EQ(run_in_platform_frame(phases(report_)), report_);
   EXPECT_EQ(frame_calls(), kWholeFrame);
   EXPECT_EQ(info.references(), 0u);
