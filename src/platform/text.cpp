@@ -22,33 +22,9 @@ bool is_white_space(char32_t c) noexcept {
 // UTF-8 character.
 std::optional<char32_t> decode_one(std::string_view sequence) noexcept {
   if (sequence.empty()) return std::nullopt;
-  const auto lead = static_cast<unsigned char>(sequence[0]);
-  std::size_t length = 0;
-  char32_t value = 0;
-  if (lead < 0x80) {
-    length = 1;
-    value = lead;
-  } else if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-    value = lead & 0x1Fu;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    value = lead & 0x0Fu;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    value = lead & 0x07u;
-  } else {
-    return std::nullopt;
-  }
-  if (sequence.size() != length) return std::nullopt;
-  for (std::size_t i = 1; i < length; ++i) {
-    if (!is_continuation_byte(sequence[i])) return std::nullopt;
-    value = (value << 6) | (static_cast<unsigned char>(sequence[i]) & 0x3Fu);
-  }
-  constexpr char32_t kSmallestOfLength[] = {0, 0, 0x80, 0x800, 0x10000};
-  if (value < kSmallestOfLength[length] || value > 0x10FFFF) return std::nullopt;
-  if (is_surrogate(value)) return std::nullopt;
-  return value;
+  const Utf8Char first = first_utf8_char(sequence);
+  if (first.length != sequence.size()) return std::nullopt;
+  return first.value;
 }
 
 // Byte length of the first character, taking stray continuation bytes with it.
@@ -75,12 +51,32 @@ bool is_white_space_char(std::string_view sequence) noexcept {
 }  // namespace
 
 Utf8Char first_utf8_char(std::string_view text) noexcept {
+  constexpr Utf8Char kNoChar{std::nullopt, 1};
   const auto lead = static_cast<unsigned char>(text.front());
-  const std::size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-  if (length <= text.size()) {
-    if (const auto value = decode_one(text.substr(0, length))) return {value, length};
+  if (lead < 0x80) return {lead, 1};
+  std::size_t length = 0;
+  char32_t value = 0;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+    value = lead & 0x1Fu;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    value = lead & 0x0Fu;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    value = lead & 0x07u;
+  } else {
+    return kNoChar;
   }
-  return {std::nullopt, 1};
+  if (text.size() < length) return kNoChar;
+  for (std::size_t i = 1; i < length; ++i) {
+    if (!is_continuation_byte(text[i])) return kNoChar;
+    value = (value << 6) | (static_cast<unsigned char>(text[i]) & 0x3Fu);
+  }
+  // Overlong forms, surrogates and values past U+10FFFF are not characters.
+  constexpr char32_t kSmallestOfLength[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (value < kSmallestOfLength[length] || value > 0x10FFFF || is_surrogate(value)) return kNoChar;
+  return {value, length};
 }
 
 std::string_view trim_whitespace(std::string_view text) noexcept {

@@ -10,15 +10,14 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
-#include <type_traits>
 #include <vector>
 
 #include "fuzz_check.h"
+#include "platform/unique_any.h"
 #include "platform/wide_text.h"
 
 namespace velkaron::fuzz {
@@ -93,10 +92,7 @@ class Recoder {
   }
 
  private:
-  struct Closer {
-    void operator()(iconv_t descriptor) const { ::iconv_close(descriptor); }
-  };
-  std::unique_ptr<std::remove_pointer_t<iconv_t>, Closer> descriptor_;
+  platform::unique_any<iconv_t, &::iconv_close> descriptor_;
 };
 
 // The units' bytes as they lie in memory: little-endian on every machine that fuzzes.

@@ -33,7 +33,7 @@ class ActivatedTransform {
   }
 
   IMFTransform* operator->() const noexcept { return transform_.get(); }
-  IMFTransform& operator*() const noexcept { return *transform_.get(); }
+  IMFTransform& operator*() const noexcept { return *transform_; }
 
  private:
   platform::com_ptr<IMFActivate> activation_;
