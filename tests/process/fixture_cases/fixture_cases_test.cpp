@@ -29,10 +29,13 @@
 #include "platform/media_foundation_guids.h"
 #include "platform/platform_error.h"
 #include "platform/platform_startup.h"
+#include "platform/text.h"
 #include "platform/wide_text.h"
 
 namespace velkaron::wine_test {
 namespace {
+
+using platform::hresult_text;
 
 std::wstring g_program;         // the real program
 std::wstring g_fixture_server;  // the fixture encoders' in-process server
@@ -41,8 +44,9 @@ constexpr const wchar_t* kOptIn = L"VELKARON_REGISTER_FIXTURES";
 constexpr const wchar_t* kRecordVariable = L"VELKARON_FIXTURE_RECORD";
 constexpr const char* kHowToRun =
     "these cases register the fixture encoders machine-wide (HKLM) for the length of each case: "
-    "run them as an administrator (an elevated prompt) with VELKARON_REGISTER_FIXTURES=1 set; "
-    "under Wine the build sets it, its prefix being its own";
+    "run them as an administrator (an elevated prompt) with the variable "
+    "VELKARON_REGISTER_FIXTURES "
+    "set to 1; under Wine the build sets it, its prefix being its own";
 
 constexpr std::string_view kNoEncoder = "No hardware H.264 MFT encoder was enumerated.\n";
 constexpr std::string_view kActivationFailed =
@@ -58,28 +62,20 @@ std::string utf8(std::u16string_view text) {
   return platform::decode_utf16_lossy(platform::wide_string(text.begin(), text.end()));
 }
 
-std::string hex(HRESULT code) {
-  char text[16] = {};
-  std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(code));
-  return text;
-}
-
 // A status as a message quotes it: this system's text for it and the code, or the code alone.
 std::string display(HRESULT code) {
   const std::string text = platform::system_message(code);
-  return text.empty() ? hex(code) : text + " (" + hex(code) + ")";
+  return text.empty() ? hresult_text(code) : text + " (" + hresult_text(code) + ")";
+}
+
+// The command line's words after the program name: the one argument, quoted.
+std::wstring argument(std::string_view selector) {
+  return L" \"" + platform::encode_utf16(selector) + L"\"";
 }
 
 // "{7E570001-...}", as the fixture names a CLSID in its record.
 std::string braced(const GUID& clsid) {
   return "{" + clsid_text(clsid) + "}";
-}
-
-std::string lowercase(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
 }
 
 bool opted_in() {
@@ -188,7 +184,7 @@ class FixtureCases : public testing::Test {
     ASSERT_TRUE(registered) << registered.error().what;
     registration_.emplace(std::move(*registered));
     auto listed = enumerated_encoders();
-    ASSERT_TRUE(listed) << "MFTEnumEx failed: " << hex(listed.error());
+    ASSERT_TRUE(listed) << "MFTEnumEx failed: " << hresult_text(listed.error());
     encoders_ = std::move(*listed);
     for (const GUID& clsid : kFixtureClsids) {
       ASSERT_NE(find(clsid), nullptr)
@@ -250,6 +246,10 @@ class FixtureCases : public testing::Test {
   static std::string fragment(const GUID& clsid, std::size_t length) {
     return clsid_text(clsid).substr(0, length);
   }
+  // The CLSID's first eight characters in lowercase: a selector that names one fixture encoder.
+  static std::string short_selector(const GUID& clsid) {
+    return platform::ascii_lowercase(fragment(clsid, 8));
+  }
 
   MediaFoundationSession session_;
   std::optional<FixtureRegistration> registration_;
@@ -280,13 +280,13 @@ TEST_F(FixtureCases, WithoutSelectorTheFirstEncoderIsUnlockedAndReported) {
 TEST_F(FixtureCases, BlankSelectorIsNoSelector) {
   if (!only_fixtures_enumerated()) GTEST_SKIP() << kOtherEncoders;
   ASSERT_TRUE(platform::same_guid(encoders_.front().clsid, kFullClsid)) << available();
-  expect_run(L" \"  \t \"", {report(kFullClsid, "  \t ", kFullInputs), "", 0}, made({}));
+  expect_run(argument("  \t "), {report(kFullClsid, "  \t ", kFullInputs), "", 0}, made({}));
 }
 
 TEST_F(FixtureCases, SelectorMatchesClsidFragmentInEitherCase) {
   // A synchronous encoder is never unlocked; the other encoders are never created.
-  const std::string lower = lowercase(fragment(kSyncClsid, 8));
-  expect_run(L" " + platform::encode_utf16(lower),
+  const std::string lower = short_selector(kSyncClsid);
+  expect_run(argument(lower),
              {report(kSyncClsid, lower,
                      {{"NV12", mf::MFVideoFormat_NV12}, {"NV12", mf::MFVideoFormat_NV12}}),
               "", 0},
@@ -295,15 +295,14 @@ TEST_F(FixtureCases, SelectorMatchesClsidFragmentInEitherCase) {
 
   // Untrimmed and uppercase; an asynchronous flag of 0 is no asynchronous encoder either.
   const std::string upper = " " + fragment(kNoInputsClsid, 13) + " ";
-  expect_run(
-      L" \"" + platform::encode_utf16(upper) + L"\"", {report(kNoInputsClsid, upper, {}), "", 0},
-      made(
-          {"GetUINT32(MF_TRANSFORM_ASYNC) = 0", "GetInputAvailableType(stream 0, 0) -> 0xC00D36B9"},
-          {"MF_TRANSFORM_ASYNC_UNLOCK"}));
+  expect_run(argument(upper), {report(kNoInputsClsid, upper, {}), "", 0},
+             made({"GetUINT32(MF_TRANSFORM_ASYNC) = 0",
+                   "GetInputAvailableType(stream 0, 0) -> 0xC00D36B9"},
+                  {"MF_TRANSFORM_ASYNC_UNLOCK"}));
 }
 
 TEST_F(FixtureCases, SelectorMatchingNothingListsEveryEncoder) {
-  expect_run(L" \"  No-Such-Encoder \"",
+  expect_run(argument("  No-Such-Encoder "),
              {"",
               "No enumerated hardware H.264 MFT matched selector 'no-such-encoder'. "
               "Available encoders: " +
@@ -321,36 +320,36 @@ TEST_F(FixtureCases, EveryActivationFailingIsListedInTheOrderTried) {
                 "]: " + display(activation_status(encoder.clsid));
   }
   expect_run(
-      L" " + platform::encode_utf16(fragment(kNoClassObjectClsid, 8)),
+      argument(fragment(kNoClassObjectClsid, 8)),
       {"",
        std::string(kActivationFailed) + failures + ". Available encoders: " + available() + "\n",
        kFailed},
       made({"DllGetClassObject(" + braced(kNoClassObjectClsid),
-            "CreateInstance(IMFTransform) -> " + hex(E_OUTOFMEMORY)}));
+            "CreateInstance(IMFTransform) -> " + hresult_text(E_OUTOFMEMORY)}));
 }
 
 TEST_F(FixtureCases, RefusedUnlockEndsTheRun) {
-  expect_run(L" " + platform::encode_utf16(lowercase(fragment(kUnlockRefusedClsid, 8))),
+  expect_run(argument(short_selector(kUnlockRefusedClsid)),
              {"", "Failed to unlock async H.264 MFT: " + display(E_ACCESSDENIED) + "\n", kFailed},
              made({}, {"SetOutputType"}));
 }
 
 TEST_F(FixtureCases, RefusedOutputTypeIsReportedWithTheEncodersDescription) {
-  expect_run(L" " + platform::encode_utf16(lowercase(fragment(kOutputRefusedClsid, 8))),
+  expect_run(argument(short_selector(kOutputRefusedClsid)),
              {"",
               "MFT SetOutputType(H264) failed: " + utf8(kOutputRefusedDescription) + " (" +
-                  hex(MF_E_INVALIDMEDIATYPE) + ")\n",
+                  hresult_text(MF_E_INVALIDMEDIATYPE) + ")\n",
               kFailed},
-             made({std::string(kOutputTypeSet) + " -> " + hex(MF_E_INVALIDMEDIATYPE),
+             made({std::string(kOutputTypeSet) + " -> " + hresult_text(MF_E_INVALIDMEDIATYPE),
                    "GetDescription", "released errorinfo"},
                   {"GetInputAvailableType"}));
 }
 
 TEST_F(FixtureCases, FailingInputTypeWalkEndsTheRun) {
-  expect_run(L" " + platform::encode_utf16(lowercase(fragment(kWalkFailsClsid, 8))),
+  expect_run(argument(short_selector(kWalkFailsClsid)),
              {"", "MFT GetInputAvailableType failed: " + display(E_NOTIMPL) + "\n", kFailed},
              made({"GetInputAvailableType(stream 0, 1)",
-                   "GetInputAvailableType(stream 0, 2) -> " + hex(E_NOTIMPL)}));
+                   "GetInputAvailableType(stream 0, 2) -> " + hresult_text(E_NOTIMPL)}));
 }
 
 // Without the fixture (it registers nothing, so it needs no rights): where Media Foundation
@@ -359,7 +358,7 @@ TEST(WithoutFixtureEncoders, NothingEnumeratedIsSaid) {
   const MediaFoundationSession session;
   ASSERT_TRUE(session.started()) << "Media Foundation does not start";
   auto listed = enumerated_encoders();
-  ASSERT_TRUE(listed) << "MFTEnumEx failed: " << hex(listed.error());
+  ASSERT_TRUE(listed) << "MFTEnumEx failed: " << hresult_text(listed.error());
   if (!listed->empty()) {
     GTEST_SKIP() << "this machine's Media Foundation enumerates hardware H.264 encoders (a GPU's, "
                     "or another case's fixture): the case runs where it enumerates none";
