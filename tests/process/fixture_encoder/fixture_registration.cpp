@@ -3,6 +3,8 @@
 #include <mfapi.h>
 #include <mftransform.h>
 
+#include <bit>
+#include <optional>
 #include <utility>
 
 #include "fixture_encoders.h"
@@ -14,6 +16,32 @@
 
 namespace velkaron::wine_test {
 namespace {
+
+// Media Foundation's registration functions, bound at run time from the system folder as the
+// program binds its own: the test programs must start, and list their cases, on a Windows without
+// Media Foundation (a Server without its feature), where an import of mfplat.dll would stop them.
+struct TransformRegistry {
+  decltype(&::MFTRegister) register_transform;
+  decltype(&::MFTUnregister) unregister_transform;
+  decltype(&::MFTGetInfo) transform_info;
+};
+
+const TransformRegistry* transform_registry() {
+  static const std::optional<TransformRegistry> bound = []() -> std::optional<TransformRegistry> {
+    const HMODULE module = LoadLibraryExW(L"mfplat.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (module == nullptr) return std::nullopt;
+    const TransformRegistry functions{
+        std::bit_cast<decltype(&::MFTRegister)>(GetProcAddress(module, "MFTRegister")),
+        std::bit_cast<decltype(&::MFTUnregister)>(GetProcAddress(module, "MFTUnregister")),
+        std::bit_cast<decltype(&::MFTGetInfo)>(GetProcAddress(module, "MFTGetInfo"))};
+    if (functions.register_transform == nullptr || functions.unregister_transform == nullptr ||
+        functions.transform_info == nullptr) {
+      return std::nullopt;
+    }
+    return functions;
+  }();
+  return bound ? &*bound : nullptr;
+}
 
 void close_key(HKEY key) noexcept {
   RegCloseKey(key);
@@ -60,6 +88,11 @@ LONG register_server(const GUID& clsid, const std::wstring& name, const std::wst
 
 std::expected<FixtureRegistration, RegistrationFailure> FixtureRegistration::register_encoders(
     const std::wstring& server_path, bool demonstrated_only) {
+  const TransformRegistry* registry = transform_registry();
+  if (registry == nullptr) {
+    return std::unexpected(RegistrationFailure{
+        "mfplat.dll or its registration functions are missing from the system folder", false});
+  }
   FixtureRegistration registration;
   MFT_REGISTER_TYPE_INFO h264_output = {mf::MFMediaType_Video, mf::MFVideoFormat_H264};
   for (const auto& encoder : fixture_encoders()) {
@@ -74,9 +107,9 @@ std::expected<FixtureRegistration, RegistrationFailure> FixtureRegistration::reg
                                                      std::to_string(error),
                                                  error == ERROR_ACCESS_DENIED});
     }
-    const HRESULT status = MFTRegister(*encoder.clsid, mf::MFT_CATEGORY_VIDEO_ENCODER, name.data(),
-                                       MFT_ENUM_FLAG_HARDWARE | MFT_ENUM_FLAG_ASYNCMFT, 0, nullptr,
-                                       1, &h264_output, nullptr);
+    const HRESULT status = registry->register_transform(
+        *encoder.clsid, mf::MFT_CATEGORY_VIDEO_ENCODER, name.data(),
+        MFT_ENUM_FLAG_HARDWARE | MFT_ENUM_FLAG_ASYNCMFT, 0, nullptr, 1, &h264_output, nullptr);
     if (FAILED(status)) {
       return std::unexpected(RegistrationFailure{
           "MFTRegister of " + utf8(name) + " failed: " + platform::hresult_text(status),
@@ -93,7 +126,7 @@ FixtureRegistration::FixtureRegistration(FixtureRegistration&& other) noexcept
 
 FixtureRegistration::~FixtureRegistration() {
   for (auto clsid = transforms_.rbegin(); clsid != transforms_.rend(); ++clsid) {
-    MFTUnregister(*clsid);
+    transform_registry()->unregister_transform(*clsid);
   }
   for (auto clsid = servers_.rbegin(); clsid != servers_.rend(); ++clsid) {
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, class_key_path(*clsid).c_str());
@@ -106,6 +139,7 @@ void FixtureRegistration::keep() noexcept {
 }
 
 std::vector<std::string> fixture_registration_traces() {
+  const TransformRegistry* registry = transform_registry();
   std::vector<std::string> traces;
   for (const GUID& clsid : kFixtureClsids) {
     const std::string text = "{" + platform::guid_text(clsid) + "}";
@@ -115,7 +149,9 @@ std::vector<std::string> fixture_registration_traces() {
       traces.push_back("HKLM\\Software\\Classes\\CLSID\\" + text);
     }
     platform::unique_cotaskmem_string name;
-    if (SUCCEEDED(MFTGetInfo(clsid, name.put(), nullptr, nullptr, nullptr, nullptr, nullptr))) {
+    if (registry != nullptr &&
+        SUCCEEDED(registry->transform_info(clsid, name.put(), nullptr, nullptr, nullptr, nullptr,
+                                           nullptr))) {
       traces.push_back("the Media Foundation transform " + text);
     }
   }
