@@ -20,6 +20,7 @@ namespace {
 // Media Foundation's registration functions, bound at run time from the system folder as the
 // program binds its own: the test programs must start, and list their cases, on a Windows without
 // Media Foundation (a Server without its feature), where an import of mfplat.dll would stop them.
+// Once loaded, the module stays loaded for the life of the process.
 struct TransformRegistry {
   decltype(&::MFTRegister) register_transform;
   decltype(&::MFTUnregister) unregister_transform;
