@@ -94,8 +94,9 @@ bool give_bogus_stdout(const PROCESS_INFORMATION& child) {
           char* parameters = nullptr;
           const HANDLE bogus = kBogusHandle;
           const bool set =
-              NT_SUCCESS(::NtQueryInformationProcess(child.hProcess, ProcessBasicInformation,
-                                                     &basic, sizeof basic, nullptr)) &&
+              // An NTSTATUS is a success when not negative (NT_SUCCESS is missing from older SDKs).
+              ::NtQueryInformationProcess(child.hProcess, ProcessBasicInformation, &basic,
+                                          sizeof basic, nullptr) >= 0 &&
               ::ReadProcessMemory(child.hProcess,
                                   reinterpret_cast<const char*>(basic.PebBaseAddress) +
                                       offsetof(PEB, ProcessParameters),

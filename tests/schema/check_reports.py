@@ -108,9 +108,13 @@ def main(arguments):
         reports, faults, outcome = run_outcome(arguments[1], "--media-foundation" in arguments[2:])
     else:
         reports = list(expected_reports())
-        valid = next(document for _, document in reports if document["entries"])
+        # The README's report: it has entries, and letters in its CLSID for the lowercase change.
+        valid = next(document for name, document in reports if name == "README")
         # An encoder whose CLSID could not be read is still reported, under "<unknown>".
         reports.append(("an unreadable CLSID", dict(valid, mftClsid="<unknown>")))
+        # An encoder that offers no input type (the fixture cases' report of one is expected by the
+        # Windows test program tests/process/fixture_cases, out of this validator's reach).
+        reports.append(("no input types", dict(valid, entries=[])))
         faults = [f"accepted with {how}" for how, document in altered(valid)
                   if VALIDATOR.is_valid(document)]
     for name, document in reports:

@@ -1,5 +1,7 @@
-"""The end-to-end cases: what the program is run with and the exact bytes and
-status it must give.
+"""The end-to-end cases that need Wine: what the program is run with and the
+exact bytes and status it must give. Those that need only the platform's own
+Media Foundation with the fixture encoders registered are a Windows test
+program's (tests/process/fixture_cases), which runs on Windows too.
 
 An expectation that quotes a system text is a function of display(code), which
 gives the text that follows a message's context words ("Call failed.
@@ -7,19 +9,17 @@ gives the text that follows a message's context words ("Call failed.
 system's FormatMessageW at test time.
 
 Under Wine's own Media Foundation an enumerated encoder has no friendly name
-("<unknown>"), the fixture encoders come in the order listed below (their
-CLSIDs' order, which is also the order they are registered in), and any
-failure to create the transform comes back from ActivateObject as
-MF_E_INVALIDREQUEST.
+("<unknown>"), and the fixture encoders come in the order they are registered in.
 """
 
 import json
+import re
 from dataclasses import dataclass, field
+from pathlib import Path
 
 USAGE = "usage: velkaron-h264-input-types-probe [mft_selector]\n"
 NO_ENCODER = "No hardware H.264 MFT encoder was enumerated.\n"
 ACTIVATION_FAILED = "IMFActivate::ActivateObject<IMFTransform> failed for enumerated hardware encoders: "
-MF_E_INVALIDREQUEST = 0xC00D36B2
 
 # The subtypes the program labels; any other is "unknown".
 LABELLED = ("H264", "NV12", "RGB32", "ARGB32", "YUY2")
@@ -32,17 +32,24 @@ SUBTYPES = {
     "I420": "30323449-0000-0010-8000-00AA00389B71",
 }
 
-# The fixture encoders, in the order Wine enumerates them.
-FULL = "7E570001-F00D-4A00-8000-000000000001"  # asynchronous, five input types
-SYNC = "7E570002-F00D-4A00-8000-000000000002"  # synchronous, NV12 twice
-NO_INPUTS = "7E570003-F00D-4A00-8000-000000000003"  # asynchronous flag 0, no input type
-UNLOCK_REFUSED = "7E57BAD1-F00D-4A00-8000-000000000004"
-OUTPUT_REFUSED = "7E57BAD2-F00D-4A00-8000-000000000005"
-WALK_FAILS = "7E57BAD3-F00D-4A00-8000-000000000006"
-NO_CLASS_OBJECT = "7E57FA11-F00D-4A00-8000-000000000007"
-CREATION_REFUSED = "7E57FA11-F00D-4A00-8000-000000000008"
-FIXTURE_ENCODERS = [FULL, SYNC, NO_INPUTS, UNLOCK_REFUSED, OUTPUT_REFUSED, WALK_FAILS,
-                    NO_CLASS_OBJECT, CREATION_REFUSED]
+def fixture_encoders():
+    """The fixture encoders' CLSIDs as GUID text, in the order they are registered and Wine
+    enumerates them, read from the C++ header that defines them."""
+    header = (Path(__file__).resolve().parents[1] / "fixture_encoder" / "fixture_clsids.h").read_text()
+    initializers = re.findall(r"inline constexpr GUID k\w+Clsid = \{\s*0x(\w{8}),\s*0x(\w{4}),\s*0x(\w{4}),"
+                              r"\s*\{((?:\s*0x\w{2},?){8})\}\};", header)
+    clsids = []
+    for first, second, third, rest in initializers:
+        tail = "".join(byte[2:] for byte in re.findall(r"0x\w{2}", rest))
+        clsids.append(f"{first}-{second}-{third}-{tail[:4]}-{tail[4:]}".upper())
+    if not clsids:
+        raise SystemExit("no fixture CLSIDs found in fixture_clsids.h")
+    return clsids
+
+
+# The fixture encoders, in the order Wine enumerates them (the cases that run the program against
+# them are the C++ suite's, tests/process/fixture_cases).
+FIXTURE_ENCODERS = fixture_encoders()
 FIXTURE_AVAILABLE = " | ".join(f"<unknown> [{clsid}]" for clsid in FIXTURE_ENCODERS)
 
 # What the fixture records when the program sets the fixed H.264 output type:
@@ -95,79 +102,6 @@ def stand_in(name, scenario, args, **expected):
 
 
 CASES = [
-    # Wine's Media Foundation and the fixture encoders.
-    Case("bare_prefix_has_no_encoder", [], stderr=NO_ENCODER, status=1, prefix="bare",
-         record_of="none"),
-    Case("full_report", [], stdout="""\
-{
-  "entries": [
-    {
-      "index": 0,
-      "label": "NV12",
-      "subtype": "3231564E-0000-0010-8000-00AA00389B71"
-    },
-    {
-      "index": 1,
-      "label": "YUY2",
-      "subtype": "32595559-0000-0010-8000-00AA00389B71"
-    },
-    {
-      "index": 2,
-      "label": "ARGB32",
-      "subtype": "00000015-0000-0010-8000-00AA00389B71"
-    },
-    {
-      "index": 3,
-      "label": "RGB32",
-      "subtype": "00000016-0000-0010-8000-00AA00389B71"
-    },
-    {
-      "index": 4,
-      "label": "unknown",
-      "subtype": "30323449-0000-0010-8000-00AA00389B71"
-    }
-  ],
-  "mftClsid": "7E570001-F00D-4A00-8000-000000000001",
-  "mftFriendlyName": "<unknown>",
-  "mftSelector": null,
-  "ok": true
-}
-""", record_calls=["GetUINT32(MF_TRANSFORM_ASYNC) = 1", "SetUINT32(MF_TRANSFORM_ASYNC_UNLOCK, 1) -> 0x00000000",
-                   OUTPUT_TYPE_SET + " -> 0x00000000", "GetInputAvailableType(stream 0, 5) -> 0xC00D36B9"],
-         record_never=["DllGetClassObject({7E570002"]),
-    Case("blank_selector_is_no_selector", ["  \t "],
-         stdout=report("<unknown>", FULL, "  \t ", ["NV12", "YUY2", "ARGB32", "RGB32", "I420"])),
-    Case("selector_matches_clsid_fragment_lowercase", ["7e570002"],
-         stdout=report("<unknown>", SYNC, "7e570002", ["NV12", "NV12"]),
-         record_calls=[OUTPUT_TYPE_SET + " -> 0x00000000"],
-         record_never=["MF_TRANSFORM_ASYNC_UNLOCK", "DllGetClassObject({7E570001"]),
-    Case("selector_matches_clsid_fragment_uppercase", [" 7E570003-F00D "],
-         stdout=report("<unknown>", NO_INPUTS, " 7E570003-F00D ", []),
-         record_calls=["GetUINT32(MF_TRANSFORM_ASYNC) = 0", "GetInputAvailableType(stream 0, 0) -> 0xC00D36B9"],
-         record_never=["MF_TRANSFORM_ASYNC_UNLOCK"]),
-    Case("selector_matches_nothing", ["  No-Such-Encoder "], status=1,
-         stderr="No enumerated hardware H.264 MFT matched selector 'no-such-encoder'. "
-                f"Available encoders: {FIXTURE_AVAILABLE}\n",
-         fixture_loaded=False),
-    Case("all_activations_fail", ["7E57FA11"], status=1,
-         stderr=lambda display: ACTIVATION_FAILED
-         + f"<unknown> [{NO_CLASS_OBJECT}]: {display(MF_E_INVALIDREQUEST)} | "
-         + f"<unknown> [{CREATION_REFUSED}]: {display(MF_E_INVALIDREQUEST)}. "
-         + f"Available encoders: {FIXTURE_AVAILABLE}\n",
-         record_calls=["DllGetClassObject({7E57FA11-F00D-4A00-8000-000000000007}",
-                       "CreateInstance(IMFTransform) -> 0x8007000E"]),
-    Case("unlock_refused", ["7e57bad1"], status=1,
-         stderr=lambda display: f"Failed to unlock async H.264 MFT: {display(0x80070005)}\n",
-         record_never=["SetOutputType"]),
-    Case("output_type_refused_with_description", ["7e57bad2"], status=1,
-         stderr="MFT SetOutputType(H264) failed: "
-                "The fixture encoder takes no 1080p60 Main profile output. (0xC00D36B4)\n",
-         record_calls=[OUTPUT_TYPE_SET + " -> 0xC00D36B4", "GetDescription", "released errorinfo"],
-         record_never=["GetInputAvailableType"]),
-    Case("input_walk_fails", ["7e57bad3"], status=1,
-         stderr=lambda display: f"MFT GetInputAvailableType failed: {display(0x80004001)}\n",
-         record_calls=["GetInputAvailableType(stream 0, 1)", "GetInputAvailableType(stream 0, 2) -> 0x80004001"]),
-
     # Media Foundation only from the system folder: a planted mfplat.dll beside the program is
     # not loaded even without an override, and a system without it gets a start-up failure.
     Case("planted_mfplat_is_not_loaded", ["planted"], status=1, mfplat="planted",

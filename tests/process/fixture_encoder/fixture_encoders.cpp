@@ -7,52 +7,45 @@
 namespace velkaron::wine_test {
 namespace {
 
-constexpr GUID fixture_clsid(unsigned long first, unsigned char last) {
-  return {first, 0xF00D, 0x4A00, {0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, last}};
-}
-
-FixtureEncoder fixture(unsigned long first, unsigned char last, std::u16string name,
-                       bool demonstrated = false) {
-  return {world::named(std::move(name), fixture_clsid(first, last)), demonstrated};
+FixtureEncoder fixture(const GUID& clsid, std::u16string name, bool demonstrated = false) {
+  return {world::named(std::move(name), clsid), demonstrated};
 }
 
 std::vector<FixtureEncoder> make_encoders() {
-  FixtureEncoder full = fixture(0x7E570001, 0x01, u"Fixture H.264 Encoder (async)", true);
+  FixtureEncoder full = fixture(kFullClsid, u"Fixture H.264 Encoder (async)", true);
   full.async = 1;
   full.offers({mf::MFVideoFormat_NV12, mf::MFVideoFormat_YUY2, mf::MFVideoFormat_ARGB32,
                mf::MFVideoFormat_RGB32, kFormatI420});
 
-  FixtureEncoder synchronous = fixture(0x7E570002, 0x02, u"Fixture H.264 Encoder (sync)", true);
+  FixtureEncoder synchronous = fixture(kSyncClsid, u"Fixture H.264 Encoder (sync)", true);
   synchronous.offers({mf::MFVideoFormat_NV12, mf::MFVideoFormat_NV12});
 
-  FixtureEncoder no_inputs = fixture(0x7E570003, 0x03, u"Fixture H.264 Encoder (no input types)");
+  FixtureEncoder no_inputs = fixture(kNoInputsClsid, u"Fixture H.264 Encoder (no input types)");
   no_inputs.async = 0;
 
   FixtureEncoder unlock_refused =
-      fixture(0x7E57BAD1, 0x04, u"Fixture H.264 Encoder (unlock refused)");
+      fixture(kUnlockRefusedClsid, u"Fixture H.264 Encoder (unlock refused)");
   unlock_refused.async = 1;
   unlock_refused.unlock = world::fails(E_ACCESSDENIED);
   unlock_refused.offers({mf::MFVideoFormat_NV12});
 
   FixtureEncoder output_refused =
-      fixture(0x7E57BAD2, 0x05, u"Fixture H.264 Encoder (output type refused)");
+      fixture(kOutputRefusedClsid, u"Fixture H.264 Encoder (output type refused)");
   output_refused.async = 1;
   output_refused.set_output = world::fails(
-      MF_E_INVALIDMEDIATYPE,
-      world::described(u"The fixture encoder takes no 1080p60 Main profile output.\r\n"));
+      MF_E_INVALIDMEDIATYPE, world::described(std::u16string(kOutputRefusedDescription) + u"\r\n"));
   output_refused.offers({mf::MFVideoFormat_NV12});
 
-  FixtureEncoder walk_fails =
-      fixture(0x7E57BAD3, 0x06, u"Fixture H.264 Encoder (input types fail)");
+  FixtureEncoder walk_fails = fixture(kWalkFailsClsid, u"Fixture H.264 Encoder (input types fail)");
   walk_fails.offers({mf::MFVideoFormat_NV12, mf::MFVideoFormat_YUY2});
   walk_fails.inputs_end = world::fails(E_NOTIMPL);
 
   FixtureEncoder no_class_object =
-      fixture(0x7E57FA11, 0x07, u"Fixture H.264 Encoder (no class object)");
+      fixture(kNoClassObjectClsid, u"Fixture H.264 Encoder (no class object)");
   no_class_object.activation = world::fails(CLASS_E_CLASSNOTAVAILABLE);
 
   FixtureEncoder creation_refused =
-      fixture(0x7E57FA11, 0x08, u"Fixture H.264 Encoder (creation refused)");
+      fixture(kCreationRefusedClsid, u"Fixture H.264 Encoder (creation refused)");
   creation_refused.activation = world::fails(E_OUTOFMEMORY);
 
   return {full,           synchronous, no_inputs,       unlock_refused,

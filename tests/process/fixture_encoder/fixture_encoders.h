@@ -12,7 +12,9 @@
 #include <windows.h>
 
 #include <span>
+#include <string_view>
 
+#include "fixture_clsids.h"
 #include "sdk_transform.h"
 
 namespace velkaron::wine_test {
@@ -21,6 +23,12 @@ struct FixtureEncoder : world::Encoder {
   bool demonstrated = false;  // registered in the demonstration prefix too
 };
 
+// What the encoder that refuses the output type says why, before the line end it adds (which
+// the program must not print).
+inline constexpr std::u16string_view kOutputRefusedDescription =
+    u"The fixture encoder takes no 1080p60 Main profile output.";
+
+// In the order of kFixtureClsids.
 std::span<const FixtureEncoder> fixture_encoders();
 const FixtureEncoder* find_fixture_encoder(const GUID& clsid);
 
