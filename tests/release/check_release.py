@@ -1,0 +1,180 @@
+#!/usr/bin/env python3
+"""Checks tools/release's output, with no secret: a throwaway self-signed code-signing certificate
+is made here.
+
+  check_release.py DIST    DIST: what tools/release wrote without a key (dist/)
+
+- DIST: SHA256SUMS covers every file; the zip holds the notices and the exe; the bill of materials
+  is valid CycloneDX (the CycloneDX project's library, fetched from npm into build/) and lists
+  exactly the third-party archives of the exe's link.
+- Signed with the throwaway key: the exe verifies against the certificate and no longer does with
+  one byte changed; its signature removed, it is the tested exe; a second signing gives the same
+  files; its detached signature, attached by `tools/release --signature`, gives them again.
+- A signer that changes the exe beyond adding its signature makes tools/release refuse to pack.
+"""
+
+from __future__ import annotations
+
+import json
+import os
+import subprocess
+import sys
+import tempfile
+import zipfile
+from pathlib import Path
+
+sys.dont_write_bytecode = True
+ROOT = Path(__file__).resolve().parents[2]
+sys.path.insert(0, str(ROOT / "tools/lib"))
+import link_facts  # noqa: E402
+
+NAME = "velkaron-h264-input-types-probe"
+TESTED_EXE = ROOT / "build/windows/src" / f"{NAME}.exe"
+LINK_MAP = TESTED_EXE.with_name(TESTED_EXE.name + ".map")
+# The CycloneDX project's library and the optional validator packages it needs, pinned.
+NPM_PACKAGES = ["@cyclonedx/cyclonedx-library@10.3.0", "ajv@8.17.1", "ajv-formats@3.0.1",
+                "ajv-formats-draft2019@1.6.1"]
+NODE_FOLDER = ROOT / "build/cyclonedx-library-10.3.0"
+
+failures: list[str] = []
+
+
+def expect(condition: bool, message: str) -> None:
+    print(("ok: " if condition else "FAILED: ") + message)
+    if not condition:
+        failures.append(message)
+
+
+def run(*command, **options) -> subprocess.CompletedProcess:
+    return subprocess.run([str(part) for part in command], stdin=subprocess.DEVNULL, text=True,
+                          **options)
+
+
+def files(dist: Path) -> dict[str, bytes]:
+    return {path.name: path.read_bytes() for path in sorted(dist.iterdir())}
+
+
+def only(dist: Path, suffix: str) -> Path:
+    [path] = [path for path in dist.iterdir() if path.name.endswith(suffix)]
+    return path
+
+
+def release(dist: Path, *arguments, env=None) -> subprocess.CompletedProcess:
+    return run(ROOT / "tools/release", "--dist", dist, *arguments, env=env,
+               stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+
+
+def check_dist(dist: Path) -> None:
+    listed = sorted(line.split("  ", 1)[1] for line in
+                    (dist / "SHA256SUMS").read_text().splitlines())
+    expect(listed == sorted(set(files(dist)) - {"SHA256SUMS"}),
+           f"{dist.name}/SHA256SUMS covers every file there: {listed}")
+    expect(run("sha256sum", "--check", "--quiet", "SHA256SUMS", cwd=dist).returncode == 0,
+           f"{dist.name}/SHA256SUMS agrees with the files")
+    with zipfile.ZipFile(only(dist, ".zip")) as archive:
+        expect(archive.read(link_facts.NOTICES) == (ROOT / link_facts.NOTICES).read_bytes(),
+               f"the zip holds {link_facts.NOTICES}")
+        expect(archive.read(f"{NAME}.exe") == (dist / f"{NAME}.exe").read_bytes(),
+               f"the zip holds {dist.name}'s exe")
+
+
+def check_bill_of_materials(*dists: Path) -> None:
+    if not (NODE_FOLDER / "node_modules/@cyclonedx/cyclonedx-library/package.json").is_file():
+        subprocess.run(["npm", "install", "--prefix", NODE_FOLDER, "--no-save", "--no-audit",
+                        "--no-fund", "--loglevel=error", *NPM_PACKAGES], check=True,
+                       stdin=subprocess.DEVNULL)
+    documents = [only(dist, ".cdx.json") for dist in dists]
+    expect(run("node", ROOT / "tests/release/validate_bom.cjs", NODE_FOLDER / "node_modules",
+               *documents).returncode == 0, "the bills of materials are valid CycloneDX")
+    linked = sorted(i.name for i in link_facts.read_link_map(LINK_MAP.read_text()))
+    for document in documents:
+        libraries = sorted(c["name"] for c in json.loads(document.read_text())["components"]
+                           if c["type"] == "library")
+        expect(libraries == linked,
+               f"{document.name} lists exactly the linked archives: {libraries}")
+
+
+def make_key(folder: Path) -> tuple[Path, dict]:
+    """A throwaway self-signed code-signing certificate and its PKCS#12 key."""
+    key, certificate, pkcs12 = folder / "key.pem", folder / "certificate.pem", folder / "key.p12"
+    run("openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
+        "/CN=velkaron throwaway signer", "-addext", "extendedKeyUsage=codeSigning",
+        "-addext", "keyUsage=digitalSignature", "-keyout", key, "-out", certificate, check=True,
+        capture_output=True)
+    run("openssl", "pkcs12", "-export", "-inkey", key, "-in", certificate, "-out", pkcs12,
+        "-passout", "pass:throwaway", check=True)
+    env = {**os.environ, "VELKARON_SIGNING_PKCS12": str(pkcs12),
+           "VELKARON_SIGNING_PASSWORD": "throwaway"}
+    return certificate, env
+
+
+def verifies(exe: Path, certificate: Path) -> bool:
+    return run("osslsigncode", "verify", "-CAfile", certificate, "-in", exe,
+               capture_output=True).returncode == 0
+
+
+def check_signing(folder: Path, certificate: Path, env: dict) -> Path:
+    """Returns the signed release's folder."""
+    signed, again, rebuilt = folder / "signed", folder / "signed-again", folder / "rebuilt"
+    for dist in signed, again:
+        expect(release(dist, env=env).returncode == 0, f"tools/release signs into {dist.name}")
+    exe = signed / f"{NAME}.exe"
+    expect(verifies(exe, certificate), "the signed exe verifies against the certificate")
+    flipped = folder / "flipped.exe"
+    data = bytearray(exe.read_bytes())
+    data[0x4E] ^= 1  # in the DOS stub's text: inside what the signature covers
+    flipped.write_bytes(data)
+    expect(not verifies(flipped, certificate), "one byte changed, it no longer verifies")
+    removed = folder / "removed.exe"
+    run("osslsigncode", "remove-signature", "-in", exe, "-out", removed, check=True,
+        capture_output=True)
+    expect(removed.read_bytes() == TESTED_EXE.read_bytes(),
+           "its signature removed, it is the tested exe byte for byte")
+    expect(files(again) == files(signed), "signed twice with the same key: the same files")
+    check_dist(signed)
+    signature = signed / f"{NAME}.exe.sig"
+    expect(release(rebuilt, "--signature", signature).returncode == 0,
+           "tools/release --signature attaches the detached signature")
+    expect(files(rebuilt) == files(signed),
+           "the detached signature on the tested exe gives the signed release again")
+    return signed
+
+
+def check_refusal(folder: Path, env: dict) -> None:
+    """A signer that also changes a byte of the exe it signs: tools/release must not pack."""
+    bin_folder = folder / "bin"
+    bin_folder.mkdir()
+    real = run("sh", "-c", "command -v osslsigncode", capture_output=True, check=True).stdout.strip()
+    wrapper = bin_folder / "osslsigncode"
+    wrapper.write_text(f"""#!/bin/sh
+"{real}" "$@" || exit
+if [ "$1" = sign ]; then
+  for last; do :; done
+  printf 'X' | dd of="$last" bs=1 seek=78 conv=notrunc status=none
+fi
+""")
+    wrapper.chmod(0o755)
+    dist = folder / "refused"
+    result = release(dist, env={**env, "PATH": f"{bin_folder}:{env['PATH']}"})
+    expect(result.returncode != 0 and "is not the tested exe: not packed" in result.stderr
+           and not list(dist.glob("*.zip")),
+           "a signed exe whose unsigned part differs from the tested exe is not packed")
+
+
+def main() -> int:
+    [dist] = [Path(argument).resolve() for argument in sys.argv[1:]]
+    check_dist(dist)
+    expect(not (dist / f"{NAME}.exe.sig").exists()
+           and (dist / f"{NAME}.exe").read_bytes() == TESTED_EXE.read_bytes(),
+           "without a key the exe is the tested exe, unsigned")
+    with tempfile.TemporaryDirectory() as folder:
+        certificate, env = make_key(Path(folder))
+        signed = check_signing(Path(folder), certificate, env)
+        check_bill_of_materials(dist, signed)
+        check_refusal(Path(folder), env)
+    print(f"{len(failures)} failed" if failures else "all passed")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
