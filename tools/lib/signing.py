@@ -55,10 +55,10 @@ def attach_signature(signature: Path, exe: Path, signed: Path) -> None:
     signed.unlink(missing_ok=True)
     result = subprocess.run([OSSLSIGNCODE, "attach-signature", "-sigin", str(signature),
                              "-in", str(exe), "-out", str(signed)],
-                            stdin=subprocess.DEVNULL, stdout=sys.stderr, stderr=sys.stderr)
+                            stdin=subprocess.DEVNULL, capture_output=True, text=True)
     if result.returncode not in (0, 1) or not signed.is_file():
-        sys.exit(f"{Path(sys.argv[0]).name}: osslsigncode could not attach {signature} to {exe} "
-                 f"({result.returncode})")
+        sys.exit(f"{result.stdout}{result.stderr}{Path(sys.argv[0]).name}: osslsigncode could not "
+                 f"attach {signature} to {exe} ({result.returncode})")
 
 
 def signature_fits(signed: Path) -> bool:
