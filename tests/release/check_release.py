@@ -59,7 +59,12 @@ def only(dist: Path, suffix: str) -> Path:
     return path
 
 
-def release(dist: Path, *arguments, env=None) -> subprocess.CompletedProcess:
+# The environment of the runs here, without any signing key of the caller's.
+UNSIGNED_ENV = {name: value for name, value in os.environ.items()
+                if not name.startswith("VELKARON_SIGNING_")}
+
+
+def release(dist: Path, *arguments, env=UNSIGNED_ENV) -> subprocess.CompletedProcess:
     return run(ROOT / "tools/release", "--dist", dist, *arguments, env=env,
                stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
 
@@ -103,7 +108,7 @@ def make_key(folder: Path) -> tuple[Path, dict]:
         capture_output=True)
     run("openssl", "pkcs12", "-export", "-inkey", key, "-in", certificate, "-out", pkcs12,
         "-passout", "pass:throwaway", check=True)
-    env = {**os.environ, "VELKARON_SIGNING_PKCS12": str(pkcs12),
+    env = {**UNSIGNED_ENV, "VELKARON_SIGNING_PKCS12": str(pkcs12),
            "VELKARON_SIGNING_PASSWORD": "throwaway"}
     return certificate, env
 
@@ -132,7 +137,7 @@ def check_signing(folder: Path, certificate: Path, env: dict) -> Path:
            "its signature removed, it is the tested exe byte for byte")
     expect(files(again) == files(signed), "signed twice with the same key: the same files")
     check_dist(signed)
-    signature = signed / f"{NAME}.exe.sig"
+    signature = only(signed, ".sig")
     expect(release(rebuilt, "--signature", signature).returncode == 0,
            "tools/release --signature attaches the detached signature")
     expect(files(rebuilt) == files(signed),
@@ -164,7 +169,7 @@ fi
 def main() -> int:
     [dist] = [Path(argument).resolve() for argument in sys.argv[1:]]
     check_dist(dist)
-    expect(not (dist / f"{NAME}.exe.sig").exists()
+    expect(not list(dist.glob("*.sig"))
            and (dist / f"{NAME}.exe").read_bytes() == TESTED_EXE.read_bytes(),
            "without a key the exe is the tested exe, unsigned")
     with tempfile.TemporaryDirectory() as folder:
