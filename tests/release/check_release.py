@@ -10,7 +10,10 @@ is made here.
 - Signed with the throwaway key: the exe verifies against the certificate and no longer does with
   one byte changed; its signature removed, it is the tested exe; a second signing gives the same
   files; its detached signature, attached by `tools/release --signature`, gives them again.
-- A signer that changes the exe beyond adding its signature makes tools/release refuse to pack.
+- tools/release stops, with its reason, and packs nothing: for a signer that changes the exe
+  beyond adding its signature, a detached signature that does not give the signed exe back, a
+  wrong password, a signature of another exe or no signature at all, a key and a signature at
+  once, and a file of someone else's in its output folder.
 """
 
 from __future__ import annotations
@@ -26,6 +29,7 @@ from pathlib import Path
 sys.dont_write_bytecode = True
 ROOT = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(ROOT / "tools/lib"))
+import bill_of_materials  # noqa: E402
 import link_facts  # noqa: E402
 
 NAME = "velkaron-h264-input-types-probe"
@@ -97,6 +101,14 @@ def check_bill_of_materials(*dists: Path) -> None:
                            if c["type"] == "library")
         expect(libraries == linked,
                f"{document.name} lists exactly the linked archives: {libraries}")
+    stray = link_facts.LinkedInput("libstray.a", "/nowhere/libstray.a", 1)
+    try:
+        bill_of_materials.library(stray, link_facts.read_notices(
+            (ROOT / link_facts.NOTICES).read_text()))
+        refused = ""
+    except SystemExit as stop:
+        refused = str(stop)
+    expect("libstray.a" in refused, "no bill of materials for an archive the notices lack")
 
 
 def make_key(folder: Path) -> tuple[Path, dict]:
@@ -118,6 +130,17 @@ def verifies(exe: Path, certificate: Path) -> bool:
                capture_output=True).returncode == 0
 
 
+# A byte of the DOS stub's text: inside what a signature covers, and harmless to change.
+STUB_TEXT = 0x4E
+
+
+def changed_copy(exe: Path, copy: Path) -> Path:
+    data = bytearray(exe.read_bytes())
+    data[STUB_TEXT] ^= 1
+    copy.write_bytes(data)
+    return copy
+
+
 def check_signing(folder: Path, certificate: Path, env: dict) -> Path:
     """Returns the signed release's folder."""
     signed, again, rebuilt = folder / "signed", folder / "signed-again", folder / "rebuilt"
@@ -125,11 +148,8 @@ def check_signing(folder: Path, certificate: Path, env: dict) -> Path:
         expect(release(dist, env=env).returncode == 0, f"tools/release signs into {dist.name}")
     exe = signed / f"{NAME}.exe"
     expect(verifies(exe, certificate), "the signed exe verifies against the certificate")
-    flipped = folder / "flipped.exe"
-    data = bytearray(exe.read_bytes())
-    data[0x4E] ^= 1  # in the DOS stub's text: inside what the signature covers
-    flipped.write_bytes(data)
-    expect(not verifies(flipped, certificate), "one byte changed, it no longer verifies")
+    expect(not verifies(changed_copy(exe, folder / "changed.exe"), certificate),
+           "one byte changed, it no longer verifies")
     removed = folder / "removed.exe"
     run("osslsigncode", "remove-signature", "-in", exe, "-out", removed, check=True,
         capture_output=True)
@@ -145,25 +165,61 @@ def check_signing(folder: Path, certificate: Path, env: dict) -> Path:
     return signed
 
 
-def check_refusal(folder: Path, env: dict) -> None:
-    """A signer that also changes a byte of the exe it signs: tools/release must not pack."""
-    bin_folder = folder / "bin"
-    bin_folder.mkdir()
+def osslsigncode_changing(folder: Path) -> Path:
+    """A folder whose osslsigncode runs the real one, then, after the command that FLIP_AFTER
+    names, changes one byte of what it wrote."""
     real = run("sh", "-c", "command -v osslsigncode", capture_output=True, check=True).stdout.strip()
-    wrapper = bin_folder / "osslsigncode"
+    wrapper = folder / "bin/osslsigncode"
+    wrapper.parent.mkdir()
     wrapper.write_text(f"""#!/bin/sh
-"{real}" "$@" || exit
-if [ "$1" = sign ]; then
-  for last; do :; done
-  printf 'X' | dd of="$last" bs=1 seek=78 conv=notrunc status=none
+"{real}" "$@"
+status=$?
+if [ "$1" = "$FLIP_AFTER" ]; then
+  for out; do :; done
+  printf 'X' | dd of="$out" bs=1 seek={STUB_TEXT} conv=notrunc status=none
 fi
+exit $status
 """)
     wrapper.chmod(0o755)
-    dist = folder / "refused"
-    result = release(dist, env={**env, "PATH": f"{bin_folder}:{env['PATH']}"})
-    expect(result.returncode != 0 and "is not the tested exe: not packed" in result.stderr
-           and not list(dist.glob("*.zip")),
-           "a signed exe whose unsigned part differs from the tested exe is not packed")
+    return wrapper.parent
+
+
+def check_refusals(folder: Path, env: dict) -> None:
+    """Each way tools/release must stop, with its reason, and pack nothing."""
+    changing = osslsigncode_changing(folder)
+    other = changed_copy(TESTED_EXE, folder / "other.exe")
+    run("osslsigncode", "sign", "-pkcs12", env["VELKARON_SIGNING_PKCS12"], "-pass",
+        env["VELKARON_SIGNING_PASSWORD"], "-in", other, "-out", folder / "other-signed.exe",
+        check=True, capture_output=True)
+    run("osslsigncode", "extract-signature", "-in", folder / "other-signed.exe", "-out",
+        folder / "other.sig", check=True, capture_output=True)
+    (folder / "garbage.sig").write_bytes(b"no signature\n")
+    crowded = folder / "refused-crowded"
+    crowded.mkdir()
+    (crowded / "notes.txt").write_text("someone else's\n")
+    cases = [
+        ("a signer that changes the exe beyond adding its signature", [],
+         {**env, "PATH": f"{changing}:{env['PATH']}", "FLIP_AFTER": "sign"},
+         "the signed exe, its signature removed, is not the tested exe: not packed"),
+        ("a detached signature that does not give back the signed exe", [],
+         {**env, "PATH": f"{changing}:{env['PATH']}", "FLIP_AFTER": "attach-signature"},
+         "attached to the tested exe is not the signed exe"),
+        ("a wrong password", [], {**env, "VELKARON_SIGNING_PASSWORD": "wrong"},
+         ": osslsigncode sign -pkcs12"),
+        ("a signature of another exe", ["--signature", folder / "other.sig"], UNSIGNED_ENV,
+         "is not a signature of the exe this commit builds"),
+        ("a file that is no signature", ["--signature", folder / "garbage.sig"], UNSIGNED_ENV,
+         "osslsigncode could not attach"),
+        ("a key and a signature at once", ["--signature", folder / "other.sig"], env,
+         "a signing key and --signature exclude each other"),
+        ("a file in the output folder that tools/release did not write", [], UNSIGNED_ENV,
+         "did not write: notes.txt"),
+    ]
+    for number, (what, arguments, environment, reason) in enumerate(cases):
+        dist = crowded if "did not write" in reason else folder / f"refused-{number}"
+        result = release(dist, *arguments, env=environment)
+        expect(result.returncode != 0 and reason in result.stderr and not list(dist.glob("*.zip")),
+               f"refused: {what}" + ("" if reason in result.stderr else f"\n{result.stderr}"))
 
 
 def main() -> int:
@@ -176,7 +232,7 @@ def main() -> int:
         certificate, env = make_key(Path(folder))
         signed = check_signing(Path(folder), certificate, env)
         check_bill_of_materials(dist, signed)
-        check_refusal(Path(folder), env)
+        check_refusals(Path(folder), env)
     print(f"{len(failures)} failed" if failures else "all passed")
     return 1 if failures else 0
 
