@@ -9,7 +9,7 @@ VELKARON_PACKAGES=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   mingw-w64-x86-64-dev wine wine64
   clang-19 libclang-rt-19-dev lld-19
-  python3-jsonschema nodejs npm:npm
+  python3-jsonschema nodejs npm:npm osslsigncode openssl
 )
 
 # Prints the packages that are missing, one a line.
