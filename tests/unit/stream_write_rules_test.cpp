@@ -102,7 +102,7 @@ TEST(WriteThrough, AWriterThatTakesPartOfEachBufferStillGetsAllOfTheTextInOrder)
       std::string_view(text), [](std::string_view rest) { return rest.size(); },
       [&](const char* data, std::uint8_t asked, std::uint8_t* written) {
         largest = std::max(largest, asked);
-        *written = ++calls % 3 == 0 ? 0 : static_cast<std::uint8_t>((asked + 1) / 2);
+        *written = ++calls % 3 == 0 ? std::uint8_t{0} : static_cast<std::uint8_t>((asked + 1) / 2);
         received.append(data, *written);
         return true;
       });
