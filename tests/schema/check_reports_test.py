@@ -52,8 +52,9 @@ class RunRules(unittest.TestCase):
             (True, False, 0, REPORT[:-3], b"", "stdout is no JSON"),
         ]
         for present, required, status, stdout, stderr, reason in table:
-            with self.subTest(present=present, required=required, status=status, stdout=stdout,
-                              stderr=stderr), tempfile.TemporaryDirectory() as system32:
+            with self.subTest(present=present, required=required, status=status,
+                              stdout=stdout[:40], stderr=stderr), \
+                    tempfile.TemporaryDirectory() as system32:
                 if present:
                     Path(system32, "mfplat.dll").write_bytes(b"")
                 faults, outcome = check_reports.check_run(stand_in(status, stdout, stderr),
