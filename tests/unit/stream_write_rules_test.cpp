@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <expected>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -111,33 +110,72 @@ TEST(WriteThrough, AWriterThatTakesPartOfEachBufferStillGetsAllOfTheTextInOrder)
   EXPECT_EQ(largest, 255);
 }
 
-TEST(ConsoleElseBytes, BytesOnlyWhenTheConsoleRefusedBeforeTakingAnything) {
-  using Outcome = std::expected<void, int>;
-  const Outcome bytes_outcome = std::unexpected(7);
+// A system write call in the manner of WriteFile and WriteConsoleW (see write_through): call
+// N takes at most takes[N] units of what it is asked, or fails when that is kRefuse; calls past
+// the script take all they are asked. It keeps what it took, and the size of every request.
+template <class Unit>
+struct ScriptedSystemWrite {
+  static constexpr int kRefuse = -1;
+  explicit ScriptedSystemWrite(std::vector<int> script = {}) : takes(std::move(script)) {}
+
+  std::vector<int> takes;
+  std::vector<std::size_t> asked;
+  std::basic_string<Unit> taken;
+
+  bool operator()(const Unit* data, std::uint32_t count, std::uint32_t* written) {
+    asked.push_back(count);
+    *written = count;
+    if (asked.size() <= takes.size()) {
+      const int take = takes[asked.size() - 1];
+      if (take == kRefuse) return false;
+      *written = std::min(count, static_cast<std::uint32_t>(take));
+    }
+    taken.append(data, *written);
+    return true;
+  }
+};
+
+TEST(WriteText, ConsoleWritesAreChunksThatKeepEachPairWholeAndTheTextArrivesInOrder) {
+  std::string text;
+  for (int i = 0; i < 10'000; ++i) text += "x\xF0\x9F\x8E\xA5";  // x U+1F3A5: pairs at every phase
+  ScriptedSystemWrite<platform::wide_unit> console;
+  ScriptedSystemWrite<char> bytes;
+  EXPECT_EQ(write_text<std::uint32_t>(WritePath::console, text, console, bytes),
+            WriteEnd::complete);
+  EXPECT_EQ(console.taken, platform::encode_utf16(text));
+  std::size_t start = 0;
+  for (const std::size_t units : console.asked) {
+    EXPECT_LE(units, kConsoleChunkUnits);
+    EXPECT_FALSE(platform::is_high_surrogate(console.taken[start + units - 1])) << start;
+    start += units;
+  }
+  EXPECT_TRUE(bytes.asked.empty());
+}
+
+TEST(WriteText, AConsoleThatRefusesBeforeTakingAnythingIsWrittenAsBytes) {
+  constexpr int kRefuse = ScriptedSystemWrite<char>::kRefuse;
+  const std::string text = "Encod\xC3\xA9r";  // 7 units, 8 bytes
   struct Case {
-    Outcome console;
-    std::size_t taken;
-    bool bytes_written;
-    Outcome outcome;
+    WritePath path;
+    std::vector<int> console_takes;
+    WriteEnd end;
+    bool as_bytes;
   };
   const Case cases[] = {
-      {Outcome{}, 10, false, Outcome{}},                            // a console after all
-      {std::unexpected(6), 0, true, bytes_outcome},                 // no console: the bytes
-      {std::unexpected(6), 4, false, Outcome(std::unexpected(6))},  // refused midway: failed
+      {WritePath::bytes, {}, WriteEnd::complete, true},
+      {WritePath::console_else_bytes, {}, WriteEnd::complete, false},        // a console after all
+      {WritePath::console_else_bytes, {kRefuse}, WriteEnd::complete, true},  // NUL: the bytes
+      {WritePath::console_else_bytes, {0, 0, 0}, WriteEnd::complete, true},  // nothing taken
+      // Refused after taking part of the text: it is not written again.
+      {WritePath::console_else_bytes, {4, kRefuse}, WriteEnd::call_failed, false},
+      {WritePath::console, {kRefuse}, WriteEnd::call_failed, false},
   };
   for (const Case& c : cases) {
-    bool bytes_written = false;
-    const Outcome outcome = write_console_else_bytes(
-        [&](std::size_t* taken) {
-          *taken = c.taken;
-          return c.console;
-        },
-        [&] {
-          bytes_written = true;
-          return bytes_outcome;
-        });
-    EXPECT_EQ(bytes_written, c.bytes_written) << c.taken;
-    EXPECT_EQ(outcome, c.outcome) << c.taken;
+    SCOPED_TRACE(testing::PrintToString(c.console_takes));
+    ScriptedSystemWrite<platform::wide_unit> console(c.console_takes);
+    ScriptedSystemWrite<char> bytes;
+    EXPECT_EQ(write_text<std::uint32_t>(c.path, text, console, bytes), c.end);
+    EXPECT_EQ(bytes.taken, c.as_bytes ? text : "");
   }
 }
 
