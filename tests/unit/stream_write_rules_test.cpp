@@ -51,71 +51,13 @@ TEST(ConsoleChunk, CutsAtTheLimitButNeverInsideASurrogatePair) {
             kConsoleChunkUnits);
 }
 
-// A writer that answers each call from a script, and records what it was handed.
-struct ScriptedWriter {
-  explicit ScriptedWriter(std::vector<WriteCall> script) : answers(std::move(script)) {}
-
-  std::vector<WriteCall> answers;
-  std::vector<std::size_t> handed;
-
-  WriteCall operator()(std::string_view rest) {
-    handed.push_back(rest.size());
-    return answers.at(handed.size() - 1);
-  }
-};
-
-TEST(WriteAll, WritesTheRestUntilDoneAndStopsAtTheFirstFailedCall) {
-  ScriptedWriter partial{{{true, 4}, {true, 0}, {true, 6}}};
-  const WriteProgress done = write_all(std::string_view("0123456789"), partial);
-  EXPECT_EQ(done.end, WriteEnd::complete);
-  EXPECT_EQ(partial.handed, (std::vector<std::size_t>{10, 6, 6}));
-
-  ScriptedWriter failing{{{true, 3}, {false, 0}}};
-  const WriteProgress failed = write_all(std::string_view("0123456789"), failing);
-  EXPECT_EQ(failed.end, WriteEnd::call_failed);
-  EXPECT_EQ(failed.written, 3u);
-  EXPECT_EQ(failing.handed.size(), 2u);
-}
-
-TEST(WriteAll, SuccessesThatWriteNothingEndAsAFailureAfterTheBoundedTries) {
-  // Progress in between starts the count again.
-  std::vector<WriteCall> answers(kFruitlessWriteLimit - 1, WriteCall{true, 0});
-  answers.push_back({true, 1});
-  answers.insert(answers.end(), kFruitlessWriteLimit, WriteCall{true, 0});
-  ScriptedWriter stalled{answers};
-
-  const WriteProgress progress = write_all(std::string_view("ab"), stalled);
-  EXPECT_EQ(progress.end, WriteEnd::no_progress);
-  EXPECT_EQ(progress.written, 1u);
-  EXPECT_EQ(stalled.handed.size(), answers.size());
-}
-
-TEST(WriteThrough, AWriterThatTakesPartOfEachBufferStillGetsAllOfTheTextInOrder) {
-  // Like a pipe in no-wait mode: half of what it is asked for, and every third call nothing.
-  // The count type holds at most 255, so no call is asked for more.
-  const std::string text = "{\"entries\": []}\n" + std::string(300, 'x');
-  std::string received;
-  std::size_t calls = 0;
-  std::uint8_t largest = 0;
-  const WriteProgress progress = write_through<std::uint8_t>(
-      std::string_view(text), [](std::string_view rest) { return rest.size(); },
-      [&](const char* data, std::uint8_t asked, std::uint8_t* written) {
-        largest = std::max(largest, asked);
-        *written = ++calls % 3 == 0 ? std::uint8_t{0} : static_cast<std::uint8_t>((asked + 1) / 2);
-        received.append(data, *written);
-        return true;
-      });
-  EXPECT_EQ(progress.end, WriteEnd::complete);
-  EXPECT_EQ(received, text);
-  EXPECT_EQ(largest, 255);
-}
+constexpr int kRefuse = -1;
 
 // A system write call in the manner of WriteFile and WriteConsoleW (see write_through): call
 // N takes at most takes[N] units of what it is asked, or fails when that is kRefuse; calls past
 // the script take all they are asked. It keeps what it took, and the size of every request.
 template <class Unit>
 struct ScriptedSystemWrite {
-  static constexpr int kRefuse = -1;
   explicit ScriptedSystemWrite(std::vector<int> script = {}) : takes(std::move(script)) {}
 
   std::vector<int> takes;
@@ -135,6 +77,59 @@ struct ScriptedSystemWrite {
   }
 };
 
+// What a write of bytes asks for: all that is left.
+std::size_t whole_rest(std::string_view rest) {
+  return rest.size();
+}
+
+TEST(WriteAll, WritesTheRestUntilDoneAndStopsAtTheFirstFailedCall) {
+  const std::string_view text = "0123456789";
+  ScriptedSystemWrite<char> partial({4, 0, 6});
+  EXPECT_EQ(write_through<std::uint32_t>(text, whole_rest, partial).end, WriteEnd::complete);
+  EXPECT_EQ(partial.asked, (std::vector<std::size_t>{10, 6, 6}));
+  EXPECT_EQ(partial.taken, text);
+
+  ScriptedSystemWrite<char> failing({3, kRefuse});
+  const WriteProgress failed = write_through<std::uint32_t>(text, whole_rest, failing);
+  EXPECT_EQ(failed.end, WriteEnd::call_failed);
+  EXPECT_EQ(failed.written, 3u);
+  EXPECT_EQ(failing.asked.size(), 2u);
+}
+
+TEST(WriteAll, SuccessesThatWriteNothingEndAsAFailureAfterTheBoundedTries) {
+  // Progress in between starts the count again.
+  std::vector<int> takes(kFruitlessWriteLimit - 1, 0);
+  takes.push_back(1);
+  takes.insert(takes.end(), kFruitlessWriteLimit, 0);
+  ScriptedSystemWrite<char> stalled(takes);
+
+  const WriteProgress progress =
+      write_through<std::uint32_t>(std::string_view("ab"), whole_rest, stalled);
+  EXPECT_EQ(progress.end, WriteEnd::no_progress);
+  EXPECT_EQ(progress.written, 1u);
+  EXPECT_EQ(stalled.asked.size(), takes.size());
+}
+
+TEST(WriteThrough, AWriterThatTakesPartOfEachBufferStillGetsAllOfTheTextInOrder) {
+  // Like a pipe in no-wait mode: half of what it is asked for, and every third call nothing.
+  // The count type holds at most 255, so no call is asked for more.
+  const std::string text = "{\"entries\": []}\n" + std::string(300, 'x');
+  std::string received;
+  std::size_t calls = 0;
+  std::uint8_t largest = 0;
+  const WriteProgress progress = write_through<std::uint8_t>(
+      std::string_view(text), whole_rest,
+      [&](const char* data, std::uint8_t asked, std::uint8_t* written) {
+        largest = std::max(largest, asked);
+        *written = ++calls % 3 == 0 ? std::uint8_t{0} : static_cast<std::uint8_t>((asked + 1) / 2);
+        received.append(data, *written);
+        return true;
+      });
+  EXPECT_EQ(progress.end, WriteEnd::complete);
+  EXPECT_EQ(received, text);
+  EXPECT_EQ(largest, 255);
+}
+
 TEST(WriteText, ConsoleWritesAreChunksThatKeepEachPairWholeAndTheTextArrivesInOrder) {
   std::string text;
   for (int i = 0; i < 10'000; ++i) text += "x\xF0\x9F\x8E\xA5";  // x U+1F3A5: pairs at every phase
@@ -153,7 +148,6 @@ TEST(WriteText, ConsoleWritesAreChunksThatKeepEachPairWholeAndTheTextArrivesInOr
 }
 
 TEST(WriteText, AConsoleThatRefusesBeforeTakingAnythingIsWrittenAsBytes) {
-  constexpr int kRefuse = ScriptedSystemWrite<char>::kRefuse;
   const std::string text = "Encod\xC3\xA9r";  // 7 units, 8 bytes
   struct Case {
     WritePath path;
