@@ -61,8 +61,9 @@ Handle full_pipe(Handle& reader) {
     return Handle();
   }
   // Windows takes what fits, Wine all or nothing: halving the size fills the pipe on both.
-  static constexpr char kFiller[4096] = {};
-  for (DWORD size = sizeof kFiller; size > 0; size /= 2) {
+  constexpr DWORD kFillerSize = 4096;
+  static constexpr char kFiller[kFillerSize] = {};
+  for (DWORD size = kFillerSize; size > 0; size /= 2) {
     DWORD written = 0;
     while (::WriteFile(write_end.get(), kFiller, size, &written, nullptr) && written > 0) {
     }
