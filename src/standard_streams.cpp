@@ -6,7 +6,6 @@
 #include <string>
 
 #include "platform/platform_error.h"
-#include "platform/wide_text.h"
 #include "stream_write_rules.h"
 #endif
 
@@ -19,54 +18,6 @@ StreamWriteError system_error(DWORD code) {
   return {code, platform::system_message(static_cast<HRESULT>(code))};
 }
 
-// Runs the write loop over `text` with `system_write`, a call in the manner of
-// WriteFile. The error of a failed call is read right after that call, before
-// anything else can change it.
-template <class Unit, class ChunkLength, class SystemWrite>
-std::expected<void, StreamWriteError> write_with(std::basic_string_view<Unit> text,
-                                                 ChunkLength chunk_length, SystemWrite system_write,
-                                                 std::size_t* taken) {
-  DWORD failure = ERROR_SUCCESS;
-  const WriteProgress progress =
-      write_through<DWORD>(text, chunk_length, [&](const Unit* data, DWORD asked, DWORD* written) {
-        const bool succeeded = system_write(data, asked, written);
-        if (!succeeded) failure = ::GetLastError();
-        return succeeded;
-      });
-  if (taken != nullptr) *taken = progress.written;
-  switch (progress.end) {
-    case WriteEnd::complete:
-      return {};
-    case WriteEnd::call_failed:
-      return std::unexpected(system_error(failure));
-    case WriteEnd::no_progress:
-      break;
-  }
-  // The calls succeeded, so the system has no error of its own to give.
-  return std::unexpected(system_error(ERROR_WRITE_FAULT));
-}
-
-std::expected<void, StreamWriteError> write_bytes(HANDLE handle, std::string_view bytes) {
-  return write_with(
-      bytes, [](std::string_view rest) { return rest.size(); },
-      [handle](const char* data, DWORD asked, DWORD* written) {
-        return ::WriteFile(handle, data, asked, written, nullptr) != FALSE;
-      },
-      nullptr);
-}
-
-// `taken` receives the units the console took, also when the write fails.
-std::expected<void, StreamWriteError> write_console(HANDLE handle, std::string_view utf8,
-                                                    std::size_t* taken) {
-  const platform::wide_string text = platform::encode_utf16(utf8);
-  return write_with(
-      std::wstring_view(text), [](std::wstring_view rest) { return console_chunk_length(rest); },
-      [handle](const wchar_t* data, DWORD asked, DWORD* written) {
-        return ::WriteConsoleW(handle, data, asked, written, nullptr) != FALSE;
-      },
-      taken);
-}
-
 StreamHandleTraits traits_of(HANDLE handle) {
   DWORD mode = 0;
   return {
@@ -77,17 +28,30 @@ StreamHandleTraits traits_of(HANDLE handle) {
 }
 
 std::expected<void, StreamWriteError> write_to(HANDLE handle, std::string_view utf8) {
-  switch (choose_write_path(traits_of(handle))) {
-    case WritePath::bytes:
-      return write_bytes(handle, utf8);
-    case WritePath::console:
-      return write_console(handle, utf8, nullptr);
-    case WritePath::console_else_bytes:
+  // The error of a failed call, read right after that call, before anything else can change it.
+  DWORD failure = ERROR_SUCCESS;
+  const auto keep_error = [&failure](BOOL succeeded) {
+    if (!succeeded) failure = ::GetLastError();
+    return succeeded != FALSE;
+  };
+  const WriteEnd end = write_text<DWORD>(
+      choose_write_path(traits_of(handle)), utf8,
+      [&](const wchar_t* data, DWORD asked, DWORD* written) {
+        return keep_error(::WriteConsoleW(handle, data, asked, written, nullptr));
+      },
+      [&](const char* data, DWORD asked, DWORD* written) {
+        return keep_error(::WriteFile(handle, data, asked, written, nullptr));
+      });
+  switch (end) {
+    case WriteEnd::complete:
+      return {};
+    case WriteEnd::call_failed:
+      return std::unexpected(system_error(failure));
+    case WriteEnd::no_progress:
       break;
   }
-  return write_console_else_bytes(
-      [&](std::size_t* taken) { return write_console(handle, utf8, taken); },
-      [&] { return write_bytes(handle, utf8); });
+  // The calls succeeded, so the system has no error of its own to give.
+  return std::unexpected(system_error(ERROR_WRITE_FAULT));
 }
 
 }  // namespace

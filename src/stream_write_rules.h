@@ -91,18 +91,30 @@ WriteProgress write_through(std::basic_string_view<Unit> text, ChunkLength&& chu
   });
 }
 
-// WritePath::console_else_bytes. `console(&taken)` writes the text to the
-// handle as to a console and sets `taken` to the units the console took, also
-// when it fails; `bytes()` writes the text as bytes. A console write refused
-// before it took anything means the device is no console after all: the bytes
-// go instead. Refused after some text, the write has failed: writing the text
-// again as bytes would repeat what the device already took.
-template <class ConsoleWrite, class BytesWrite>
-auto write_console_else_bytes(ConsoleWrite&& console, BytesWrite&& bytes) {
-  std::size_t taken = 0;
-  auto written = console(&taken);
-  if (!written && taken == 0) return bytes();
-  return written;
+// Writes `utf8` along `path` through a handle's two system calls, one in the manner of
+// WriteConsoleW and one in the manner of WriteFile (see write_through): a console gets the text
+// as UTF-16 in console chunks, anything else the bytes as they are.
+//
+// WritePath::console_else_bytes: a console write refused before it took anything means the
+// device is no console after all, and the bytes go instead. Refused after some text, the write
+// has failed: writing the text again as bytes would repeat what the device already took. What
+// it took is the write loop's own count.
+template <class Count, class ConsoleWrite, class BytesWrite>
+WriteEnd write_text(WritePath path, std::string_view utf8, ConsoleWrite&& console_write,
+                    BytesWrite&& bytes_write) {
+  const auto bytes = [&] {
+    return write_through<Count>(
+               utf8, [](std::string_view rest) { return rest.size(); }, bytes_write)
+        .end;
+  };
+  if (path == WritePath::bytes) return bytes();
+  const platform::wide_string text = platform::encode_utf16(utf8);
+  const WriteProgress console = write_through<Count>(
+      platform::wide_view(text),
+      [](platform::wide_view rest) { return console_chunk_length(rest); }, console_write);
+  const bool refused_at_once = console.end != WriteEnd::complete && console.written == 0;
+  if (path == WritePath::console_else_bytes && refused_at_once) return bytes();
+  return console.end;
 }
 
 }  // namespace velkaron::cli

@@ -145,6 +145,15 @@ TEST(FixtureProcess, FailedWriteToStdoutIsReportedOnStderr) {
   EXPECT_FALSE(text.empty());
 }
 
+TEST(FixtureProcess, StdoutThatTakesNothingFailsAsAWriteFault) {
+  // Every write succeeds having written nothing: the system has no error, so the program names one.
+  const ChildRun child = run(g_fixture_program, L" report", ChildStreams::stdout_full_pipe);
+  EXPECT_EQ(child.exit_code, kWriteFailed);
+  const std::string text = platform::system_message(static_cast<HRESULT>(ERROR_WRITE_FAULT));
+  EXPECT_FALSE(text.empty());
+  EXPECT_EQ(child.err, "failed printing to stdout: " + text + " (os error 29)\n");
+}
+
 TEST(FixtureProcess, BogusStdoutHandleIsTreatedAsAMissingStream) {
   // A non-null value that names no open handle: what goes there is dropped, nothing else changes.
   const ChildRun report = run(g_fixture_program, L" report", ChildStreams::stdout_bogus);

@@ -49,6 +49,28 @@ Handle closed_pipe() {
   return write_end;
 }
 
+// The write end of a full pipe in no-wait mode, whose read end `reader` keeps open and never
+// reads: every write to it succeeds having written nothing.
+Handle full_pipe(Handle& reader) {
+  SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  Handle write_end;
+  DWORD no_wait = PIPE_NOWAIT;
+  if (!::CreatePipe(reader.put(), write_end.put(), &inheritable, 0) ||
+      !::SetHandleInformation(reader.get(), HANDLE_FLAG_INHERIT, 0) ||
+      !::SetNamedPipeHandleState(write_end.get(), &no_wait, nullptr, nullptr)) {
+    return Handle();
+  }
+  // Windows takes what fits, Wine all or nothing: halving the size fills the pipe on both.
+  constexpr DWORD kFillerSize = 4096;
+  static constexpr char kFiller[kFillerSize] = {};
+  for (DWORD size = kFillerSize; size > 0; size /= 2) {
+    DWORD written = 0;
+    while (::WriteFile(write_end.get(), kFiller, size, &written, nullptr) && written > 0) {
+    }
+  }
+  return write_end;
+}
+
 // Everything in the file from its start; the child has exited, so this ends.
 std::string read_all(const Handle& file) {
   std::string bytes;
@@ -123,12 +145,15 @@ ChildRun launch_once(const std::wstring& program, const std::wstring& command_li
                      ChildStreams streams) {
   Handle out;
   Handle err;
+  Handle full_pipe_reader;
   DWORD flags = streams == ChildStreams::stdout_bogus ? DEBUG_ONLY_THIS_PROCESS : 0;
   if (streams == ChildStreams::none) {
     // The child is to have no standard handles and no console to find any in.
     flags = DETACHED_PROCESS;
   } else {
-    out = streams == ChildStreams::stdout_closed_pipe ? closed_pipe() : capture_file();
+    out = streams == ChildStreams::stdout_closed_pipe ? closed_pipe()
+          : streams == ChildStreams::stdout_full_pipe ? full_pipe(full_pipe_reader)
+                                                      : capture_file();
     err = streams == ChildStreams::stderr_closed_pipe ? closed_pipe() : capture_file();
     if (!out || !err) return launch_failed("cannot create the child's streams");
   }
@@ -162,7 +187,9 @@ ChildRun launch_once(const std::wstring& program, const std::wstring& command_li
   }
   ChildRun run;
   ::GetExitCodeProcess(process.get(), &run.exit_code);
-  if (streams != ChildStreams::stdout_closed_pipe) run.out = read_all(out);
+  if (streams != ChildStreams::stdout_closed_pipe && streams != ChildStreams::stdout_full_pipe) {
+    run.out = read_all(out);
+  }
   if (streams != ChildStreams::stderr_closed_pipe)
     run.err = std::string(without_wine_exit_noise(read_all(err)));
   return run;

@@ -14,6 +14,7 @@ enum class ChildStreams {
   none,                // no standard handles and no console at all
   stdout_closed_pipe,  // stdout a pipe whose read end is closed; stderr captured
   stderr_closed_pipe,  // stderr a pipe whose read end is closed; stdout captured
+  stdout_full_pipe,    // stdout a full pipe in no-wait mode that nobody reads; stderr captured
   stdout_bogus,        // stdout, once the child has started, a non-null value that names no handle;
                        // stderr captured, and what was stdout at the start too
 };

@@ -76,7 +76,10 @@ class Player {
     made.reused = &platform_.make<ScriptedMediaType>(name + " input");
     made.reused->values.reserve(1);
     for (DWORD index = 0; index < encoder.inputs.size(); ++index) {
-      const std::string at = " " + std::to_string(index);
+      // Appended, never `" " + std::to_string(index)`: GCC 12 at -O3 reports a false -Wrestrict
+      // for a literal put in front of a temporary string.
+      std::string at(1, ' ');
+      at += std::to_string(index);
       const world::InputType& input = encoder.inputs[index];
       if (auto* info = error(input.offer, name + " offer" + at)) made.offer_errors[index] = info;
       if (auto* info = error(input.subtype_read, name + " subtype" + at)) {

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <expected>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -52,43 +51,63 @@ TEST(ConsoleChunk, CutsAtTheLimitButNeverInsideASurrogatePair) {
             kConsoleChunkUnits);
 }
 
-// A writer that answers each call from a script, and records what it was handed.
-struct ScriptedWriter {
-  explicit ScriptedWriter(std::vector<WriteCall> script) : answers(std::move(script)) {}
+constexpr int kRefuse = -1;
 
-  std::vector<WriteCall> answers;
-  std::vector<std::size_t> handed;
+// A system write call in the manner of WriteFile and WriteConsoleW (see write_through): call
+// N takes at most takes[N] units of what it is asked, or fails when that is kRefuse; calls past
+// the script take all they are asked. It keeps what it took, and the size of every request.
+template <class Unit>
+struct ScriptedSystemWrite {
+  explicit ScriptedSystemWrite(std::vector<int> script = {}) : takes(std::move(script)) {}
 
-  WriteCall operator()(std::string_view rest) {
-    handed.push_back(rest.size());
-    return answers.at(handed.size() - 1);
+  std::vector<int> takes;
+  std::vector<std::size_t> asked;
+  std::basic_string<Unit> taken;
+
+  bool operator()(const Unit* data, std::uint32_t count, std::uint32_t* written) {
+    asked.push_back(count);
+    *written = count;
+    if (asked.size() <= takes.size()) {
+      const int take = takes[asked.size() - 1];
+      if (take == kRefuse) return false;
+      *written = std::min(count, static_cast<std::uint32_t>(take));
+    }
+    taken.append(data, *written);
+    return true;
   }
 };
 
-TEST(WriteAll, WritesTheRestUntilDoneAndStopsAtTheFirstFailedCall) {
-  ScriptedWriter partial{{{true, 4}, {true, 0}, {true, 6}}};
-  const WriteProgress done = write_all(std::string_view("0123456789"), partial);
-  EXPECT_EQ(done.end, WriteEnd::complete);
-  EXPECT_EQ(partial.handed, (std::vector<std::size_t>{10, 6, 6}));
+// What a write of bytes asks for: all that is left.
+std::size_t whole_rest(std::string_view rest) {
+  return rest.size();
+}
 
-  ScriptedWriter failing{{{true, 3}, {false, 0}}};
-  const WriteProgress failed = write_all(std::string_view("0123456789"), failing);
+TEST(WriteAll, WritesTheRestUntilDoneAndStopsAtTheFirstFailedCall) {
+  const std::string_view text = "0123456789";
+  ScriptedSystemWrite<char> partial({4, 0, 6});
+  EXPECT_EQ(write_through<std::uint32_t>(text, whole_rest, partial).end, WriteEnd::complete);
+  EXPECT_EQ(partial.asked, (std::vector<std::size_t>{10, 6, 6}));
+  EXPECT_EQ(partial.taken, text);
+
+  ScriptedSystemWrite<char> failing({3, kRefuse});
+  const WriteProgress failed = write_through<std::uint32_t>(text, whole_rest, failing);
   EXPECT_EQ(failed.end, WriteEnd::call_failed);
   EXPECT_EQ(failed.written, 3u);
-  EXPECT_EQ(failing.handed.size(), 2u);
+  EXPECT_EQ(failing.asked.size(), 2u);
 }
 
 TEST(WriteAll, SuccessesThatWriteNothingEndAsAFailureAfterTheBoundedTries) {
   // Progress in between starts the count again.
-  std::vector<WriteCall> answers(kFruitlessWriteLimit - 1, WriteCall{true, 0});
-  answers.push_back({true, 1});
-  answers.insert(answers.end(), kFruitlessWriteLimit, WriteCall{true, 0});
-  ScriptedWriter stalled{answers};
+  std::vector<int> takes(kFruitlessWriteLimit - 1, 0);
+  takes.push_back(1);
+  takes.insert(takes.end(), kFruitlessWriteLimit, 0);
+  ScriptedSystemWrite<char> stalled(takes);
 
-  const WriteProgress progress = write_all(std::string_view("ab"), stalled);
+  const WriteProgress progress =
+      write_through<std::uint32_t>(std::string_view("ab"), whole_rest, stalled);
   EXPECT_EQ(progress.end, WriteEnd::no_progress);
   EXPECT_EQ(progress.written, 1u);
-  EXPECT_EQ(stalled.handed.size(), answers.size());
+  EXPECT_EQ(stalled.asked.size(), takes.size());
 }
 
 TEST(WriteThrough, AWriterThatTakesPartOfEachBufferStillGetsAllOfTheTextInOrder) {
@@ -99,10 +118,10 @@ TEST(WriteThrough, AWriterThatTakesPartOfEachBufferStillGetsAllOfTheTextInOrder)
   std::size_t calls = 0;
   std::uint8_t largest = 0;
   const WriteProgress progress = write_through<std::uint8_t>(
-      std::string_view(text), [](std::string_view rest) { return rest.size(); },
+      std::string_view(text), whole_rest,
       [&](const char* data, std::uint8_t asked, std::uint8_t* written) {
         largest = std::max(largest, asked);
-        *written = ++calls % 3 == 0 ? 0 : static_cast<std::uint8_t>((asked + 1) / 2);
+        *written = ++calls % 3 == 0 ? std::uint8_t{0} : static_cast<std::uint8_t>((asked + 1) / 2);
         received.append(data, *written);
         return true;
       });
@@ -111,33 +130,46 @@ TEST(WriteThrough, AWriterThatTakesPartOfEachBufferStillGetsAllOfTheTextInOrder)
   EXPECT_EQ(largest, 255);
 }
 
-TEST(ConsoleElseBytes, BytesOnlyWhenTheConsoleRefusedBeforeTakingAnything) {
-  using Outcome = std::expected<void, int>;
-  const Outcome bytes_outcome = std::unexpected(7);
+TEST(WriteText, ConsoleWritesAreChunksThatKeepEachPairWholeAndTheTextArrivesInOrder) {
+  std::string text;
+  for (int i = 0; i < 10'000; ++i) text += "x\xF0\x9F\x8E\xA5";  // x U+1F3A5: pairs at every phase
+  ScriptedSystemWrite<platform::wide_unit> console;
+  ScriptedSystemWrite<char> bytes;
+  EXPECT_EQ(write_text<std::uint32_t>(WritePath::console, text, console, bytes),
+            WriteEnd::complete);
+  EXPECT_EQ(console.taken, platform::encode_utf16(text));
+  std::size_t start = 0;
+  for (const std::size_t units : console.asked) {
+    EXPECT_LE(units, kConsoleChunkUnits);
+    EXPECT_FALSE(platform::is_high_surrogate(console.taken[start + units - 1])) << start;
+    start += units;
+  }
+  EXPECT_TRUE(bytes.asked.empty());
+}
+
+TEST(WriteText, AConsoleThatRefusesBeforeTakingAnythingIsWrittenAsBytes) {
+  const std::string text = "Encod\xC3\xA9r";  // 7 units, 8 bytes
   struct Case {
-    Outcome console;
-    std::size_t taken;
-    bool bytes_written;
-    Outcome outcome;
+    WritePath path;
+    std::vector<int> console_takes;
+    WriteEnd end;
+    bool as_bytes;
   };
   const Case cases[] = {
-      {Outcome{}, 10, false, Outcome{}},                            // a console after all
-      {std::unexpected(6), 0, true, bytes_outcome},                 // no console: the bytes
-      {std::unexpected(6), 4, false, Outcome(std::unexpected(6))},  // refused midway: failed
+      {WritePath::bytes, {}, WriteEnd::complete, true},
+      {WritePath::console_else_bytes, {}, WriteEnd::complete, false},        // a console after all
+      {WritePath::console_else_bytes, {kRefuse}, WriteEnd::complete, true},  // NUL: the bytes
+      {WritePath::console_else_bytes, {0, 0, 0}, WriteEnd::complete, true},  // nothing taken
+      // Refused after taking part of the text: it is not written again.
+      {WritePath::console_else_bytes, {4, kRefuse}, WriteEnd::call_failed, false},
+      {WritePath::console, {kRefuse}, WriteEnd::call_failed, false},
   };
   for (const Case& c : cases) {
-    bool bytes_written = false;
-    const Outcome outcome = write_console_else_bytes(
-        [&](std::size_t* taken) {
-          *taken = c.taken;
-          return c.console;
-        },
-        [&] {
-          bytes_written = true;
-          return bytes_outcome;
-        });
-    EXPECT_EQ(bytes_written, c.bytes_written) << c.taken;
-    EXPECT_EQ(outcome, c.outcome) << c.taken;
+    SCOPED_TRACE(testing::PrintToString(c.console_takes));
+    ScriptedSystemWrite<platform::wide_unit> console(c.console_takes);
+    ScriptedSystemWrite<char> bytes;
+    EXPECT_EQ(write_text<std::uint32_t>(c.path, text, console, bytes), c.end);
+    EXPECT_EQ(bytes.taken, c.as_bytes ? text : "");
   }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 
 #include "wide_units.h"
 
@@ -48,6 +49,11 @@ TEST(EncodeUtf16, ReplacesEachByteThatStartsNoCharacter) {
   EXPECT_EQ(encode_utf16("\xFF"
                          "b\xC3\xA9"),
             replaced(1) + wide(u"b\u00E9"));
+  // Overlong 3- and 4-byte forms, up to the last before E0 A0 80 and F0 90 80 80 (characters).
+  for (const std::string_view overlong :
+       {"\xE0\x80\x80", "\xE0\x9F\xBF", "\xF0\x80\x80\x80", "\xF0\x8F\xBF\xBF"}) {
+    EXPECT_EQ(encode_utf16(overlong), replaced(overlong.size())) << overlong.size();
+  }
 }
 
 TEST(DecodeUtf16Strict, FailsOnEveryUnpairedSurrogate) {
