@@ -25,6 +25,7 @@
 #include "fixture_encoders.h"
 #include "fixture_record.h"
 #include "fixture_registration.h"
+#include "known_guids.h"
 #include "launcher.h"
 #include "platform/media_foundation_guids.h"
 #include "platform/platform_error.h"
@@ -71,11 +72,6 @@ std::string display(HRESULT code) {
 // The command line's words after the program name: the one argument, quoted.
 std::wstring argument(std::string_view selector) {
   return L" \"" + platform::encode_utf16(selector) + L"\"";
-}
-
-// "{7E570001-...}", as the fixture names a CLSID in its record.
-std::string braced(const GUID& clsid) {
-  return "{" + clsid_text(clsid) + "}";
 }
 
 bool opted_in() {
@@ -188,8 +184,8 @@ class FixtureCases : public testing::Test {
     encoders_ = std::move(*listed);
     for (const GUID& clsid : kFixtureClsids) {
       ASSERT_NE(find(clsid), nullptr)
-          << "Media Foundation does not enumerate the registered fixture encoder " << braced(clsid)
-          << " (on Windows, is it on the plug-in control's blocked list?)";
+          << "Media Foundation does not enumerate the registered fixture encoder "
+          << guid_name(clsid) << " (on Windows, is it on the plug-in control's blocked list?)";
     }
   }
 
@@ -274,7 +270,7 @@ TEST_F(FixtureCases, WithoutSelectorTheFirstEncoderIsUnlockedAndReported) {
                    "SetUINT32(MF_TRANSFORM_ASYNC_UNLOCK, 1) -> 0x00000000",
                    std::string(kOutputTypeSet) + " -> 0x00000000",
                    "GetInputAvailableType(stream 0, 5) -> 0xC00D36B9"},
-                  {"DllGetClassObject(" + braced(kSyncClsid)}));
+                  {"DllGetClassObject(" + guid_name(kSyncClsid)}));
 }
 
 TEST_F(FixtureCases, BlankSelectorIsNoSelector) {
@@ -291,7 +287,7 @@ TEST_F(FixtureCases, SelectorMatchesClsidFragmentInEitherCase) {
                      {{"NV12", mf::MFVideoFormat_NV12}, {"NV12", mf::MFVideoFormat_NV12}}),
               "", 0},
              made({std::string(kOutputTypeSet) + " -> 0x00000000"},
-                  {"MF_TRANSFORM_ASYNC_UNLOCK", "DllGetClassObject(" + braced(kFullClsid)}));
+                  {"MF_TRANSFORM_ASYNC_UNLOCK", "DllGetClassObject(" + guid_name(kFullClsid)}));
 
   // Untrimmed and uppercase; an asynchronous flag of 0 is no asynchronous encoder either.
   const std::string upper = " " + fragment(kNoInputsClsid, 13) + " ";
@@ -324,7 +320,7 @@ TEST_F(FixtureCases, EveryActivationFailingIsListedInTheOrderTried) {
       {"",
        std::string(kActivationFailed) + failures + ". Available encoders: " + available() + "\n",
        kFailed},
-      made({"DllGetClassObject(" + braced(kNoClassObjectClsid),
+      made({"DllGetClassObject(" + guid_name(kNoClassObjectClsid),
             "CreateInstance(IMFTransform) -> " + hresult_text(E_OUTOFMEMORY)}));
 }
 

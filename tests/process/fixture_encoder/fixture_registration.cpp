@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "fixture_encoders.h"
-#include "platform/guid.h"
+#include "known_guids.h"
 #include "platform/platform_error.h"
 #include "platform/platform_memory.h"
 #include "platform/unique_any.h"
@@ -143,7 +143,7 @@ std::vector<std::string> fixture_registration_traces() {
   const TransformRegistry* registry = transform_registry();
   std::vector<std::string> traces;
   for (const GUID& clsid : kFixtureClsids) {
-    const std::string text = "{" + platform::guid_text(clsid) + "}";
+    const std::string text = guid_name(clsid);
     Key key;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, class_key_path(clsid).c_str(), 0, KEY_READ, key.put()) ==
         ERROR_SUCCESS) {
